@@ -1,0 +1,1 @@
+// The device contract shared by zemra, corvel and every device library.

@@ -1,0 +1,1 @@
+// corvel's simulation engine.

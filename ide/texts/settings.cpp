@@ -1,0 +1,1 @@
+// Per-user settings shared by zemra and corvel.
