@@ -191,6 +191,7 @@ struct TDynArray {
         return array;
     }
 
+private:
     struct Header {
         std::int32_t refCount;
         std::int32_t length;
@@ -202,8 +203,6 @@ struct TDynArray {
         return reinterpret_cast<Header*>(reinterpret_cast<char*>(elements) - sizeof(Header));
     }
     static T* elementsOf(void* block) { return reinterpret_cast<T*>(static_cast<char*>(block) + sizeof(Header)); }
-
-private:
     static std::atomic_ref<std::int32_t> refCount(T* elements) { return std::atomic_ref(header(elements)->refCount); }
 };
 
