@@ -1,6 +1,8 @@
 #include "mcu-device/chip_device.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include <QImage>
 
@@ -45,9 +47,9 @@ constexpr ChipPin kPins16F506[] = {
     {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0/C2IN+", false}, {"RC1/C2IN-", false},
     {"RC2/CVref", false}, {"RC3", false}, {"RC4/C2OUT", false}, {"RC5/T0CKI", false},
 };
-// PIC16F59 has every port; the smaller models use its leading port pins and
-// their own T0CKI and MCLR.
-constexpr ChipPin kPins16F59[] = {
+// The port pins of PIC16F59, which has every port; each PIC16F5x has the
+// leading ones of these, then its T0CKI and MCLR pins.
+constexpr ChipPin kPortPins16F5x[] = {
     {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
     {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
     {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
@@ -56,22 +58,20 @@ constexpr ChipPin kPins16F59[] = {
     {"RD0", false}, {"RD1", false}, {"RD2", false}, {"RD3", false},
     {"RD4", false}, {"RD5", false}, {"RD6", false}, {"RD7", false},
     {"RE4", false}, {"RE5", false}, {"RE6", false}, {"RE7", false},
-    {"T0CKI", true}, {"MCLR", true},
 };
-constexpr ChipPin kPins16F57[] = {
-    {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
-    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
-    {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
-    {"RC0", false}, {"RC1", false}, {"RC2", false}, {"RC3", false},
-    {"RC4", false}, {"RC5", false}, {"RC6", false}, {"RC7", false},
-    {"T0CKI", true}, {"MCLR", true},
-};
-constexpr ChipPin kPins16F54[] = {
-    {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
-    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
-    {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
-    {"T0CKI", true}, {"MCLR", true},
-};
+
+template <std::size_t PortPins>
+constexpr std::array<ChipPin, PortPins + 2> pins16F5x()
+{
+    std::array<ChipPin, PortPins + 2> pins{};
+    std::copy_n(std::begin(kPortPins16F5x), PortPins, pins.begin());
+    pins[PortPins] = {"T0CKI", true};
+    pins[PortPins + 1] = {"MCLR", true};
+    return pins;
+}
+constexpr auto kPins16F54 = pins16F5x<12>();
+constexpr auto kPins16F57 = pins16F5x<20>();
+constexpr auto kPins16F59 = pins16F5x<32>();
 
 // Package picture sizes: 8-pin packages for the PIC10F and PIC12F, 14 pins
 // for PIC16F505/506/526, 18, 28 and 40 pins for PIC16F54/57/59.

@@ -7,8 +7,25 @@
 namespace corvel {
 namespace {
 
-std::atomic<ChipDevice*> currentDevice{nullptr};
-std::atomic<TInfoDevice*> currentInfo{nullptr};
+// The object of its kind handed out last, until it is freed.
+template <typename T>
+class Latest {
+public:
+    T* get() const { return object_.load(); }
+    void set(T* object) { object_.store(object); }
+    // Only the object held is forgotten; freeing an older one changes nothing.
+    void forget(const T* object)
+    {
+        T* expected = const_cast<T*>(object);
+        object_.compare_exchange_strong(expected, nullptr);
+    }
+
+private:
+    std::atomic<T*> object_{nullptr};
+};
+
+Latest<ChipDevice> latestDevice;
+Latest<TInfoDevice> latestInfo;
 
 struct OwnedEntry {
     OwnedKind kind;
@@ -66,34 +83,32 @@ Engine& TheEngine()
 
 ChipDevice* DeviceMC()
 {
-    return currentDevice.load();
+    return latestDevice.get();
 }
 
 void setDeviceMC(ChipDevice* device)
 {
-    currentDevice.store(device);
+    latestDevice.set(device);
 }
 
 void forgetDeviceMC(const ChipDevice* device)
 {
-    ChipDevice* expected = const_cast<ChipDevice*>(device);
-    currentDevice.compare_exchange_strong(expected, nullptr);
+    latestDevice.forget(device);
 }
 
 TInfoDevice* InfoDeviceMC()
 {
-    return currentInfo.load();
+    return latestInfo.get();
 }
 
 void setInfoDeviceMC(TInfoDevice* info)
 {
-    currentInfo.store(info);
+    latestInfo.set(info);
 }
 
 void forgetInfoDeviceMC(const TInfoDevice* info)
 {
-    TInfoDevice* expected = const_cast<TInfoDevice*>(info);
-    currentInfo.compare_exchange_strong(expected, nullptr);
+    latestInfo.forget(info);
 }
 
 void rememberOwned(const TObject* object, OwnedKind kind, TDevice* device)
