@@ -126,6 +126,18 @@ bool hasBar(std::string_view text)
     return text.find(kActiveLow) != std::string_view::npos;
 }
 
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (size_t start = 0;;) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Colours and small bitmaps that are not text.
 
@@ -233,25 +245,23 @@ public:
     // active-low name gets its bar two rows above the text.
     void text(int x, int y, std::string_view line, QRgb colour = kBlack)
     {
-        bool barred = false;
+        int barStart = -1; // where the active-low name being drawn began
         for (char ch : line) {
             if (ch == kActiveLow) {
-                barred = true;
+                barStart = x;
                 continue;
             }
             if (ch == '/')
-                barred = false;
+                barStart = -1;
             const SmallGlyph* glyph = smallGlyph(ch);
             if (!glyph)
                 continue;
             const int width = int(glyph->rows[0].size());
             bitmap(x, y, glyph->rows, colour);
-            if (barred)
-                fill(x - (x > 0 && barredBefore_ ? 1 : 0), y - 2, x + width - 1, y - 2, colour);
-            barredBefore_ = barred;
+            if (barStart >= 0)
+                fill(barStart, y - 2, x + width - 1, y - 2, colour);
             x += width + 1;
         }
-        barredBefore_ = false;
     }
 
     // The large font; bold draws every glyph twice, one column apart.
@@ -280,7 +290,6 @@ public:
 
 private:
     QImage image_;
-    bool barredBefore_ = false;
 };
 
 int largeTextWidth(std::string_view line, bool bold)
@@ -302,14 +311,7 @@ int largeTextWidth(std::string_view line, bool bold)
 QImage labelPicture(int width, int height, std::string_view text)
 {
     Canvas canvas(width, height);
-    std::vector<std::string_view> lines;
-    for (size_t start = 0;;) {
-        const size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        if (end == std::string_view::npos)
-            break;
-        start = end + 1;
-    }
+    const std::vector<std::string_view> lines = splitLines(text);
     int y = height - 5 - 7 * int(lines.size() - 1);
     for (std::string_view line : lines) {
         const int lineWidth = textWidth(line);
@@ -542,17 +544,11 @@ void drawLabel(Canvas& canvas, Side side, int row, const PinSpec& pin)
         return;
     }
     bool first = true;
-    for (size_t start = 0;;) {
-        const size_t end = pin.label.find('\n', start);
-        const std::string_view line = pin.label.substr(start, end - start);
+    for (std::string_view line : splitLines(pin.label)) {
         if (!first)
             y += hasBar(line) ? 9 : 6;
-        const int x = side == Side::Left ? 34 : 76 - textWidth(line);
-        canvas.text(x, y, line);
         first = false;
-        if (end == std::string_view::npos)
-            break;
-        start = end + 1;
+        canvas.text(side == Side::Left ? 34 : 76 - textWidth(line), y, line);
     }
 }
 
@@ -602,7 +598,7 @@ void drawBody(Canvas& canvas, int height)
             const int dx = 2 * x + 1 - centreX2;
             const int dy = 2 * y + 1 - centreY2;
             const int distance2 = dx * dx + dy * dy;
-            if (distance2 < 5 * 5)
+            if (distance2 < 6 * 6)
                 canvas.set(x, y, kWhite);
             else if (distance2 < 9 * 9)
                 canvas.set(x, y, kBlack);
@@ -677,7 +673,7 @@ QImage buildPicture(std::string_view name)
         const Model& model = kModels[type];
         if (name == model.name)
             return packagePicture(model, false);
-        if (name.size() == model.name.size() + 5 && name.substr(0, model.name.size()) == model.name)
+        if (name.substr(0, model.name.size()) == model.name && name.substr(model.name.size()) == "_free")
             return packagePicture(model, true);
     }
 

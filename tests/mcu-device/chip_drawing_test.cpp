@@ -12,7 +12,7 @@
 
 #include "mcu-device/chip_drawing.h"
 #include "mcu-device/chip_pictures.h"
-#include "mcu-device/chip_view_fake.h"
+#include "chip_view_fake.h"
 
 namespace {
 

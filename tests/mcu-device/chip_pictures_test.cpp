@@ -3,6 +3,7 @@
 // pictures keep.
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,21 @@ TEST(ChipPictures, AllNamesInLoadOrderAreOpaqueImages)
             for (int x = 0; x < picture.width(); ++x)
                 ASSERT_EQ(qAlpha(picture.pixel(x, y)), 255) << x << "," << y;
     }
+}
+
+// ctest runs every test in a process of its own, so here the threads race for
+// the first use: all must get the one set of pictures.
+TEST(ChipPictures, FirstUseFromManyThreadsPreparesOneSet)
+{
+    std::vector<const QImage*> seen(8);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&seen, i] { seen[i] = &chipPicture(i % 2 ? "PIC16F59_free" : "pic16f59_FREE"); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const QImage* picture : seen)
+        EXPECT_EQ(picture, &chipPackagePicture(15, true));
+    EXPECT_EQ(seen[0]->height(), 364);
 }
 
 TEST(ChipPictures, LookupIgnoresCaseAndRefusesUnknownNames)
