@@ -409,7 +409,7 @@ enum class Arrow : uint8_t {
     Out,  // output only (the oscillator output)
 };
 
-struct PinSpec {
+struct PackagePin {
     std::string_view label; // '\n' between lines
     int8_t dy = 0;
     Arrow arrow = Arrow::Both;
@@ -426,30 +426,30 @@ enum class RunningLabels : uint8_t {
     All,            // PIC16F54/57/59: the overlays name no port pin
 };
 
-struct PackageSpec {
+struct PackageLayout {
     int height;
     RunningLabels runningLabels;
-    std::vector<PinSpec> left;  // top to bottom
-    std::vector<PinSpec> right; // top to bottom
+    std::vector<PackagePin> left;  // top to bottom
+    std::vector<PackagePin> right; // top to bottom
 };
 
-constexpr PinSpec supply(std::string_view name)
+constexpr PackagePin supply(std::string_view name)
 {
     return {name, 0, Arrow::None, 0, false};
 }
 
 // The timer clock pin of the PIC16F5x, whose overlay repeats label and arrow.
-constexpr PinSpec timerClockPin(int8_t arrowDy)
+constexpr PackagePin timerClockPin(int8_t arrowDy)
 {
     return {"T0CKI", 0, Arrow::In, arrowDy, true};
 }
 
 // The static labels of each package. Where both sides name several functions
 // the lines are stacked and nudged (dy) so that no two labels touch.
-const std::vector<PackageSpec>& packageSpecs()
+const std::vector<PackageLayout>& packageLayouts()
 {
-    static const std::vector<PackageSpec> specs = [] {
-        std::vector<PackageSpec> all;
+    static const std::vector<PackageLayout> layouts = [] {
+        std::vector<PackageLayout> all;
         // 0: PIC10F200, PIC10F202
         all.push_back({77, RunningLabels::SupplyOnly,
                        {supply("N/C"), supply("Vdd"), {"GP2\nT0CKI\nFosc4", -7}, {"GP1"}},
@@ -506,12 +506,12 @@ const std::vector<PackageSpec>& packageSpecs()
                         {"RD0"}, {"RC7"}, {"RC6"}, {"RC5"}}});
         return all;
     }();
-    return specs;
+    return layouts;
 }
 
 struct Model {
     std::string_view name;
-    int package; // index into packageSpecs()
+    int package; // index into packageLayouts()
 };
 
 constexpr Model kModels[kChipModelCount] = {
@@ -523,7 +523,7 @@ constexpr Model kModels[kChipModelCount] = {
 
 enum class Side : uint8_t { Left, Right };
 
-bool keepsLabel(RunningLabels policy, const PinSpec& pin)
+bool keepsLabel(RunningLabels policy, const PackagePin& pin)
 {
     switch (policy) {
     case RunningLabels::All:
@@ -536,7 +536,7 @@ bool keepsLabel(RunningLabels policy, const PinSpec& pin)
     return pin.arrow == Arrow::None;
 }
 
-void drawLabel(Canvas& canvas, Side side, int row, const PinSpec& pin)
+void drawLabel(Canvas& canvas, Side side, int row, const PackagePin& pin)
 {
     int y = 14 + 18 * row + pin.dy;
     if (pin.asOverlay) {
@@ -561,7 +561,7 @@ QImage sideArrow(Side side, bool inward, QRgb colour)
     return arrowPicture(pointsRight ? kArrowRight : kArrowLeft, colour, shift);
 }
 
-void drawArrow(Canvas& canvas, Side side, int row, const PinSpec& pin, bool running)
+void drawArrow(Canvas& canvas, Side side, int row, const PackagePin& pin, bool running)
 {
     const int x = side == Side::Left ? 14 : 89;
     const int y = 12 + 18 * row + pin.arrowDy;
@@ -608,25 +608,25 @@ void drawBody(Canvas& canvas, int height)
 
 QImage packagePicture(const Model& model, bool running)
 {
-    const PackageSpec& spec = packageSpecs()[size_t(model.package)];
-    Canvas canvas(kChipPictureWidth, spec.height);
+    const PackageLayout& layout = packageLayouts()[size_t(model.package)];
+    Canvas canvas(kChipPictureWidth, layout.height);
 
     const int titleWidth = largeTextWidth(model.name, true);
     canvas.largeText((112 - titleWidth) / 2, 1, model.name, true);
-    drawBody(canvas, spec.height);
+    drawBody(canvas, layout.height);
 
-    const auto drawSide = [&](Side side, const std::vector<PinSpec>& pins) {
+    const auto drawSide = [&](Side side, const std::vector<PackagePin>& pins) {
         for (int row = 0; row < int(pins.size()); ++row) {
-            const PinSpec& pin = pins[size_t(row)];
+            const PackagePin& pin = pins[size_t(row)];
             const int stubX = side == Side::Left ? 24 : 78;
             canvas.fill(stubX, 13 + 18 * row, stubX + 7, 18 + 18 * row, kBlack);
-            if (!running || keepsLabel(spec.runningLabels, pin))
+            if (!running || keepsLabel(layout.runningLabels, pin))
                 drawLabel(canvas, side, row, pin);
             drawArrow(canvas, side, row, pin, running);
         }
     };
-    drawSide(Side::Left, spec.left);
-    drawSide(Side::Right, spec.right);
+    drawSide(Side::Left, layout.left);
+    drawSide(Side::Right, layout.right);
     return canvas.take();
 }
 
