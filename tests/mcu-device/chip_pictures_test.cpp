@@ -32,6 +32,17 @@ int pinRows(int type)
     return type == 13 ? 9 : type == 14 ? 14 : 20;
 }
 
+// Runs `check` on the static and running picture of every model.
+template <typename Check>
+void forEachPackagePicture(Check check)
+{
+    for (int type = 0; type < 16; ++type)
+        for (bool running : {false, true}) {
+            SCOPED_TRACE(std::string(kModels[type]) + (running ? "_free" : ""));
+            check(type, running, chipPackagePicture(type, running));
+        }
+}
+
 bool isDark(QRgb pixel)
 {
     return qGray(pixel) < 96;
@@ -140,69 +151,57 @@ TEST(ChipPictures, PackagesHaveTheirSizes)
 // body at x 30..81 from y 9; white beside and between the stubs.
 TEST(ChipPictures, StubsAndBodyAreWhereTheGeometrySays)
 {
-    for (int type = 0; type < 16; ++type) {
-        for (bool running : {false, true}) {
-            SCOPED_TRACE(std::string(kModels[type]) + (running ? "_free" : ""));
-            const QImage& picture = chipPackagePicture(type, running);
-            const int h = picture.height();
-            for (int row = 0; row < pinRows(type); ++row) {
-                const int top = 13 + 18 * row;
-                for (int y = top; y <= top + 5; ++y)
-                    for (int x : {24, 27, 29, 31, 78, 80, 82, 85})
-                        ASSERT_TRUE(isDark(picture.pixel(x, y))) << "row " << row << " x " << x << " y " << y;
-                for (int x : {26, 83}) {
-                    EXPECT_FALSE(isDark(picture.pixel(x, top - 1))) << "above row " << row;
-                    EXPECT_FALSE(isDark(picture.pixel(x, top + 6))) << "below row " << row;
-                }
-                EXPECT_FALSE(isDark(picture.pixel(23, top + 2)));
-                EXPECT_FALSE(isDark(picture.pixel(86, top + 2)));
+    forEachPackagePicture([&](int type, bool, const QImage& picture) {
+        const int h = picture.height();
+        for (int row = 0; row < pinRows(type); ++row) {
+            const int top = 13 + 18 * row;
+            for (int y = top; y <= top + 5; ++y)
+                for (int x : {24, 27, 29, 31, 78, 80, 82, 85})
+                    ASSERT_TRUE(isDark(picture.pixel(x, y))) << "row " << row << " x " << x << " y " << y;
+            for (int x : {26, 83}) {
+                EXPECT_FALSE(isDark(picture.pixel(x, top - 1))) << "above row " << row;
+                EXPECT_FALSE(isDark(picture.pixel(x, top + 6))) << "below row " << row;
             }
-            for (int y : {9, 10, h / 2, h - 2, h - 1})
-                for (int x : {30, 31, 80, 81})
-                    ASSERT_TRUE(isDark(picture.pixel(x, y))) << x << "," << y;
-            for (int x : {32, 40, 70, 79})
-                EXPECT_TRUE(isDark(picture.pixel(x, h - 1)));
-            EXPECT_FALSE(isDark(picture.pixel(55, h - 3))); // inside the outline
-            EXPECT_TRUE(isDark(picture.pixel(35, 9)));
-            EXPECT_FALSE(isDark(picture.pixel(55, 9))); // the notch at the top centre
-            // The title stays on rows 1 to 7.
-            EXPECT_TRUE(allWhite(picture, {0, 0, 110, 1}));
-            EXPECT_TRUE(allWhite(picture, {0, 8, 30, 1}));
+            EXPECT_FALSE(isDark(picture.pixel(23, top + 2)));
+            EXPECT_FALSE(isDark(picture.pixel(86, top + 2)));
         }
-    }
+        for (int y : {9, 10, h / 2, h - 2, h - 1})
+            for (int x : {30, 31, 80, 81})
+                ASSERT_TRUE(isDark(picture.pixel(x, y))) << x << "," << y;
+        for (int x : {32, 40, 70, 79})
+            EXPECT_TRUE(isDark(picture.pixel(x, h - 1)));
+        EXPECT_FALSE(isDark(picture.pixel(55, h - 3))); // inside the outline
+        EXPECT_TRUE(isDark(picture.pixel(35, 9)));
+        EXPECT_FALSE(isDark(picture.pixel(55, 9))); // the notch at the top centre
+        // The title stays on rows 1 to 7.
+        EXPECT_TRUE(allWhite(picture, {0, 0, 110, 1}));
+        EXPECT_TRUE(allWhite(picture, {0, 8, 30, 1}));
+    });
 }
 
 // Outside the body a package picture holds nothing but its stubs and, at the
 // arrow columns, its arrows: the mark, edge and voltage columns stay white.
 TEST(ChipPictures, ColumnsOutsideTheBodyHoldOnlyArrows)
 {
-    for (int type = 0; type < 16; ++type) {
-        for (bool running : {false, true}) {
-            SCOPED_TRACE(std::string(kModels[type]) + (running ? "_free" : ""));
-            const QImage& picture = chipPackagePicture(type, running);
-            const int h = picture.height();
-            EXPECT_TRUE(allWhite(picture, {0, 9, 14, h - 9}));
-            EXPECT_TRUE(allWhite(picture, {96, 9, 14, h - 9}));
-            for (int row = 0; row < pinRows(type); ++row) {
-                EXPECT_TRUE(allWhite(picture, {14, 19 + 18 * row, 10, 12}));
-                EXPECT_TRUE(allWhite(picture, {86, 19 + 18 * row, 10, 12}));
-            }
+    forEachPackagePicture([&](int type, bool, const QImage& picture) {
+        const int h = picture.height();
+        EXPECT_TRUE(allWhite(picture, {0, 9, 14, h - 9}));
+        EXPECT_TRUE(allWhite(picture, {96, 9, 14, h - 9}));
+        for (int row = 0; row < pinRows(type); ++row) {
+            EXPECT_TRUE(allWhite(picture, {14, 19 + 18 * row, 10, 12}));
+            EXPECT_TRUE(allWhite(picture, {86, 19 + 18 * row, 10, 12}));
         }
-    }
+    });
 }
 
 // Labels keep two columns clear of the outline on the left and of the stubs
 // on the right, which reach two columns into the body.
 TEST(ChipPictures, LabelsStayClearOfOutlineAndStubs)
 {
-    for (int type = 0; type < 16; ++type) {
-        for (bool running : {false, true}) {
-            SCOPED_TRACE(std::string(kModels[type]) + (running ? "_free" : ""));
-            const QImage& picture = chipPackagePicture(type, running);
-            EXPECT_TRUE(allWhite(picture, {32, 11, 1, picture.height() - 13}));
-            EXPECT_TRUE(allWhite(picture, {76, 11, 2, picture.height() - 13}));
-        }
-    }
+    forEachPackagePicture([&](int, bool, const QImage& picture) {
+        EXPECT_TRUE(allWhite(picture, {32, 11, 1, picture.height() - 13}));
+        EXPECT_TRUE(allWhite(picture, {76, 11, 2, picture.height() - 13}));
+    });
 }
 
 // The free cells of the running pictures of the PIC10F and PIC12F: every
