@@ -7,6 +7,8 @@
 #include <QImage>
 
 #include "engine/catalogue.h"
+#include "mcu-device/chip_drawing.h"
+#include "mcu-device/chip_pictures.h"
 #include "mcu-device/chip_save_data.h"
 #include "mcu-device/corvel_library.h"
 #include "mcu-device/library_face.h"
@@ -73,41 +75,66 @@ constexpr auto kPins16F54 = pins16F5x<12>();
 constexpr auto kPins16F57 = pins16F5x<20>();
 constexpr auto kPins16F59 = pins16F5x<32>();
 
-// Package picture sizes: 8-pin packages for the PIC10F and PIC12F, 14 pins
-// for PIC16F505/506/526, 18, 28 and 40 pins for PIC16F54/57/59.
-constexpr std::int32_t kPictureWidth = 110;
-constexpr std::int32_t kHeight8Pin = 77;
-constexpr std::int32_t kHeight14Pin = 131;
-
 constexpr ChipModel kChipModels[kModelIndexCount] = {
-    {"PIC10F200", kPins10F200, kPictureWidth, kHeight8Pin},
-    {"PIC10F202", kPins10F200, kPictureWidth, kHeight8Pin},
-    {"PIC10F204", kPins10F204, kPictureWidth, kHeight8Pin},
-    {"PIC10F206", kPins10F204, kPictureWidth, kHeight8Pin},
-    {"PIC10F220", kPins10F220, kPictureWidth, kHeight8Pin},
-    {"PIC10F222", kPins10F220, kPictureWidth, kHeight8Pin},
-    {"PIC12F508", kPins12F508, kPictureWidth, kHeight8Pin},
-    {"PIC12F509", kPins12F508, kPictureWidth, kHeight8Pin},
-    {"PIC12F510", kPins12F510, kPictureWidth, kHeight8Pin},
-    {"PIC12F519", kPins12F508, kPictureWidth, kHeight8Pin},
-    {"PIC16F505", kPins16F505, kPictureWidth, kHeight14Pin},
-    {"PIC16F506", kPins16F506, kPictureWidth, kHeight14Pin},
-    {"PIC16F526", kPins16F506, kPictureWidth, kHeight14Pin},
-    {"PIC16F54", kPins16F54, kPictureWidth, 167},
-    {"PIC16F57", kPins16F57, kPictureWidth, 257},
-    {"PIC16F59", kPins16F59, kPictureWidth, 364},
+    {"PIC10F200", kPins10F200},
+    {"PIC10F202", kPins10F200},
+    {"PIC10F204", kPins10F204},
+    {"PIC10F206", kPins10F204},
+    {"PIC10F220", kPins10F220},
+    {"PIC10F222", kPins10F220},
+    {"PIC12F508", kPins12F508},
+    {"PIC12F509", kPins12F508},
+    {"PIC12F510", kPins12F510},
+    {"PIC12F519", kPins12F508},
+    {"PIC16F505", kPins16F505},
+    {"PIC16F506", kPins16F506},
+    {"PIC16F526", kPins16F506},
+    {"PIC16F54", kPins16F54},
+    {"PIC16F57", kPins16F57},
+    {"PIC16F59", kPins16F59},
 };
 
-// Stand-ins until the chip drawing and the configuration dialog exist: the
-// picture is painted plain, the settings command does nothing.
-extern "C" void drawChipPlaceholder(TObject* sender, bool, long double)
+// The chip picture's view of the engine. The node levels are those of the
+// chip device the engine is bound to, which is the one being drawn.
+class EngineChipView final : public ChipView {
+public:
+    explicit EngineChipView(const Engine& engine)
+        : engine_(engine)
+    {
+    }
+
+    int typeMC() const override { return engine_.TypeMC; }
+    uint8_t reg(int registerIndex) const override { return engine_.RAM[size_t(registerIndex)]; }
+    bool config(int bit) const override { return engine_.Config[size_t(bit)] != 0; }
+    float nodeLevel(int port) const override
+    {
+        const ChipLink* link = engine_.chipLink();
+        return link ? link->pinLevel(port) : NotDrivenLevel;
+    }
+    ChipAddresses addresses() const override
+    {
+        return {.gpio = engine_.AdrGPIO,
+                .osccal = engine_.AdrOSCCAL,
+                .cmcon0 = engine_.AdrCMCON0,
+                .adcon0 = engine_.AdrADCON0,
+                .port = {engine_.AdrPORTA, engine_.AdrPORTB, engine_.AdrPORTC, engine_.AdrPORTD, engine_.AdrPORTE},
+                .hasFosc4 = engine_.HasFOSC4};
+    }
+
+private:
+    const Engine& engine_;
+};
+
+extern "C" void DrawMC(TObject* sender, bool isRunning, long double)
 {
     ChipDevice* device = asChipDevice(sender);
     if (device && device->Image())
-        device->Image()->fill(Qt::white);
+        drawChip(*device->Image(), EngineChipView(device->engine()), isRunning);
 }
 
-extern "C" void showChipSettingsPlaceholder(TObject*)
+// The configuration dialog is still to come: the settings command does
+// nothing until then.
+extern "C" void showChipSettingsPending(TObject*)
 {
 }
 
@@ -121,24 +148,37 @@ void powerOnReset(E& engine)
         engine.PowerOnReset();
 }
 
+// A device is always made: of PIC10F200 for an index without a model.
+int knownModel(int model)
+{
+    return model >= 0 && model < kModelIndexCount ? model : kPic10F200;
+}
+
+// The device is as large as its model's package picture. The first call in
+// the process prepares every chip picture.
+const QImage& packagePicture(int model)
+{
+    return chipPackagePicture(knownModel(model), false);
+}
+
 } // namespace
 
 const ChipModel& chipModel(int model)
 {
-    return kChipModels[model >= 0 && model < kModelIndexCount ? model : 0];
+    return kChipModels[knownModel(model)];
 }
 
 // ---------------------------------------------------------------------------
 // The device
 
 ChipDevice::ChipDevice(Engine& engine, int model, TWindowHandle hostHandle)
-    : TDevice(0, chipModel(model).width, chipModel(model).height, 0, TShortString::from("Microchip PIC"),
-              TShortString::from("BASELINE"), TShortString::from(chipModel(model).name),
-              std::int32_t(chipModel(model).pins.size()), drawChipPlaceholder, nullptr, false, nullptr, false,
-              nullptr, false, nullptr, false, nullptr, false, showChipSettingsPlaceholder, true, BackApplySaveData,
-              nullptr, hostHandle)
+    : TDevice(0, packagePicture(model).width(), packagePicture(model).height(), 0,
+              TShortString::from("Microchip PIC"), TShortString::from("BASELINE"),
+              TShortString::from(chipModel(model).name), std::int32_t(chipModel(model).pins.size()), DrawMC, nullptr,
+              false, nullptr, false, nullptr, false, nullptr, false, nullptr, false, showChipSettingsPending, true,
+              BackApplySaveData, nullptr, hostHandle)
     , engine_(engine)
-    , model_(&chipModel(model) - kChipModels)
+    , model_(knownModel(model))
     , link_(*this)
 {
     rememberOwned(this, OwnedKind::ChipDevice, this);

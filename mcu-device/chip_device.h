@@ -23,8 +23,6 @@ struct ChipPin {
 struct ChipModel {
     const char* name;
     std::span<const ChipPin> pins;
-    std::int32_t width;  // of the full package picture
-    std::int32_t height;
 };
 
 // The model of index `model` (0..15); PIC10F200 for any other index, so

@@ -94,7 +94,7 @@ float pic12fLevel(const Engine& engine, int port)
     case 5:
         // GP4 and GP5 are port pins only with the internal oscillator
         // (FOSC1:FOSC0 = 10); otherwise they belong to the oscillator.
-        if (engine.Config[0] == 0 && engine.Config[1] == 1)
+        if (engine.Config[0] == 0 && engine.Config[1] != 0)
             return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, port);
         return NotDrivenLevel;
     default:

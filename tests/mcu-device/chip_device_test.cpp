@@ -2,6 +2,8 @@
 // keeps track of the devices it created.
 #include <algorithm>
 #include <cmath>
+#include <list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "chip_device_support.h"
+#include "chip_view_fake.h"
+#include "mcu-device/chip_drawing.h"
+#include "mcu-device/chip_pictures.h"
 #include "mcu-device/pin_levels.h"
 
 namespace {
@@ -130,8 +135,9 @@ TEST_P(ChipDeviceOfModel, PinsFieldsAndDefaultRecord)
 
     // The engine has no configuration of its own for PIC16F505/506/526; their
     // record carries whatever the engine held.
-    if (c.defaultConfig)
+    if (c.defaultConfig) {
         EXPECT_EQ(recordOf(*device), std::string(c.defaultConfig) + "0" + "004000000" + "0");
+    }
     EXPECT_EQ(device->LenSaveData(), 23);
 }
 
@@ -222,17 +228,89 @@ TEST(ChipDevice, CallbacksServeOnlyCorvelsOwnObjectsOfTheRightKind)
     BackApplySaveData(nullptr);
 }
 
-TEST(ChipDevice, SettingsCommandAndDrawingAreHarmlessForNow)
+TEST(ChipDevice, SettingsCommandIsHarmlessForNow)
 {
     const twtest::DeviceHandle device = placeChip(corvel::kPic16F54);
     device->ShowSettings();
-    device->DrawImage(false, 0.0L);
-    QImage picture(device->Width(), device->Height(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::black);
-    device->setImage(&picture);
-    device->DrawImage(true, 1.0L);
-    EXPECT_EQ(picture.pixel(0, 0), QColor(Qt::white).rgb());
-    device->setImage(nullptr);
+}
+
+// A pin of another device that holds its node at 2.2 V.
+extern "C" float steadyLevel(TObject*)
+{
+    return 2.2f;
+}
+
+struct DrawCase {
+    int model;
+    std::vector<std::pair<int, std::uint8_t>> registers;
+    std::vector<int> drivenPorts; // wired to a node that another device holds at 2.2 V
+};
+
+// The device paints what the chip picture paints for the same state: the
+// engine's registers, configuration and model table, and the levels of the
+// nodes its pins are wired to.
+TEST(ChipDevice, DrawsTheEnginesStateAndItsNodes)
+{
+    const DrawCase cases[] = {
+        {corvel::kPic10F204, {{258, 0x0A}, {6, 0x05}, {7, 0x00}, {257, 0x3F}}, {1, 3}},
+        {corvel::kPic10F220, {{258, 0x08}, {6, 0x02}, {7, 0x40}, {5, 0x01}}, {0}},
+        {corvel::kPic12F510, {{258, 0x21}, {6, 0x3E}, {7, 0x88}, {8, 0x00}, {257, 0x30}}, {0, 2, 5}},
+        {corvel::kPic16F59, {{259, 0x05}, {5, 0x0F}, {263, 0xA0}, {9, 0x50}, {257, 0x30}}, {0, 2, 30, 33}},
+    };
+    TDevice other(0, 10, 10, 1, TShortString::from("Test"), TShortString::from("TEST"), TShortString::from("Hold"), 1,
+                  nullptr, nullptr, false, nullptr, false, nullptr, false, nullptr, false, nullptr, false, nullptr,
+                  false, nullptr, nullptr, nullptr);
+    TRCPort* holder = other.AddPort(TShortString::from("HOLD"), 3, false, 0.0f, steadyLevel);
+
+    for (const DrawCase& c : cases) {
+        SCOPED_TRACE(c.model);
+        corvel::Engine& engine = TheEngine();
+        const twtest::DeviceHandle device = placeChip(c.model);
+        engine.Config[4] = 1; // MCLRE: the reset pin is labelled MCLR
+        for (const auto& [index, value] : c.registers)
+            engine.RAM[size_t(index)] = value;
+
+        std::list<TNode> nodes;
+        for (TRCPort* pin : device->Port) {
+            TNode& node = nodes.emplace_back();
+            const bool held = std::find(c.drivenPorts.begin(), c.drivenPorts.end(), pin->PortNo()) != c.drivenPorts.end();
+            node.Ports.resize(held ? 2 : 1);
+            node.Ports[0] = pin;
+            if (held)
+                node.Ports[1] = holder;
+            pin->Node = &node;
+        }
+
+        twtest::FakeChip fake(c.model);
+        fake.ram = engine.RAM;
+        for (int bit = 0; bit < 12; ++bit)
+            fake.configBits[size_t(bit)] = engine.Config[size_t(bit)] != 0;
+        for (TRCPort* pin : device->Port)
+            fake.levels[size_t(pin->PortNo())] = pin->Node->GetLevel();
+
+        for (const bool running : {false, true}) {
+            QImage drawn(device->Width(), device->Height(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::black);
+            device->setImage(&drawn);
+            device->DrawImage(running, 0.0L);
+            device->setImage(nullptr);
+
+            QImage expected(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+            expected.fill(Qt::black);
+            corvel::drawChip(expected, fake, running);
+            EXPECT_EQ(drawn, expected) << "running " << running;
+            EXPECT_NE(drawn.pixel(0, 0), QColor(Qt::black).rgb());
+        }
+        // The running picture shows the state: it is more than the bare package.
+        QImage drawn(device->Width(), device->Height(), QImage::Format_ARGB32_Premultiplied);
+        device->setImage(&drawn);
+        device->DrawImage(true, 0.0L);
+        device->setImage(nullptr);
+        EXPECT_NE(drawn, corvel::chipPackagePicture(c.model, true));
+
+        for (TRCPort* pin : device->Port)
+            pin->Node = nullptr;
+    }
 }
 
 } // namespace
