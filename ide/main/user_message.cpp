@@ -1,0 +1,32 @@
+#include "ide/main/user_message.h"
+
+#include <utility>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "ide/texts/texts.h"
+
+namespace {
+
+TMessageSink& Sink()
+{
+    static TMessageSink sink;
+    return sink;
+}
+
+} // namespace
+
+void ShowUserMessage(const QString& text)
+{
+    if (Sink()) {
+        Sink()(text);
+        return;
+    }
+    QMessageBox::information(QApplication::activeWindow(), GetText(1), text);
+}
+
+TMessageSink SetMessageSink(TMessageSink sink)
+{
+    return std::exchange(Sink(), std::move(sink));
+}
