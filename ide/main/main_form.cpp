@@ -4,13 +4,13 @@
 #include <thread>
 #include <utility>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTimer>
 
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
@@ -27,7 +27,6 @@ constexpr std::int32_t ErrorOpenFileText = 1010;
 constexpr std::int32_t SelectValidModelText = 2010;
 
 constexpr int RegisterColumnWidth = 380;
-constexpr int ActionUpdateIntervalMs = 100;
 
 } // namespace
 
@@ -79,10 +78,10 @@ void TMainForm::FormCreate()
     MCULibLoaded = false;
     host_.SetMainWindow(this);
 
-    actionUpdates_ = new QTimer(this);
-    actionUpdates_->setInterval(ActionUpdateIntervalMs);
-    connect(actionUpdates_, &QTimer::timeout, this, &TMainForm::UpdateActions);
-    actionUpdates_->start();
+    // Whenever the event loop has nothing left to do, as the commands' update
+    // handlers run when the application becomes idle.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        actionUpdates_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateActions);
     UpdateActions();
 }
 
@@ -136,7 +135,7 @@ bool TMainForm::FormCloseQuery()
 void TMainForm::FormClose()
 {
     WindowAlive = false;
-    actionUpdates_->stop();
+    disconnect(actionUpdates_);
     StopSimulation();
     // The run ends here rather than when corvel is freed: the engine's thread
     // must not outlive the window whose devices and nodes it reads.

@@ -19,7 +19,6 @@ QT_FORWARD_DECLARE_CLASS(QAction)
 QT_FORWARD_DECLARE_CLASS(QActionGroup)
 QT_FORWARD_DECLARE_CLASS(QMdiArea)
 QT_FORWARD_DECLARE_CLASS(QMenu)
-QT_FORWARD_DECLARE_CLASS(QTimer)
 QT_FORWARD_DECLARE_CLASS(QToolBar)
 QT_FORWARD_DECLARE_CLASS(QToolButton)
 
@@ -78,7 +77,8 @@ public:
 
     // Lays the window out; does nothing while WindowAlive is false.
     void FormResize();
-    // Enables the commands for the current state; runs every 100 ms.
+    // Enables the commands for the current state; runs whenever the event
+    // loop falls idle.
     void UpdateActions();
 
     // Re-texts the window in the current language.
@@ -177,7 +177,7 @@ private:
     // windows; hidden while it holds nothing.
     QWidget* registerColumn_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
-    QTimer* actionUpdates_ = nullptr;
+    QMetaObject::Connection actionUpdates_;
 };
 
 // The program's main window while it exists, else null.

@@ -23,7 +23,8 @@ void ShowUserMessage(const QString& text)
         Sink()(text);
         return;
     }
-    QMessageBox::information(QApplication::activeWindow(), GetText(1), text);
+    QMessageBox box(QMessageBox::NoIcon, GetText(1), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }
 
 TMessageSink SetMessageSink(TMessageSink sink)

@@ -1,9 +1,11 @@
 // The main window's commands: menus, tool bar, texts in both languages, and
 // which commands a project enables.
 #include <QAction>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,14 @@ QStringList EntryNames(const QList<QAction*>& actions, const QToolBar* toolBar =
             names << action->objectName();
     }
     return names;
+}
+
+// Lets the event loop fall idle once, as it does between the user's actions.
+void RunUntilIdle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(1, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 class MainFormTest : public testing::Test {
@@ -95,7 +105,7 @@ TEST_F(MainFormTest, EveryProjectCommandIsEnabledExactlyWhileAProjectIsOpen)
     };
     for (const bool open : {false, true, false}) {
         form.AsmWindowOpen = open;
-        form.UpdateActions();
+        RunUntilIdle();
         for (QAction* action : projectCommands)
             EXPECT_EQ(action->isEnabled(), open) << action->objectName().toStdString();
         // The run commands that a run enables stay off until one starts.
