@@ -1,11 +1,238 @@
 #include "ide/main/main_form.h"
 
-#include <QMdiArea>
+#include <chrono>
+#include <thread>
+#include <utility>
 
-TMainForm::TMainForm(QWidget* parent)
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "ide/main/simulator_binding.h"
+#include "ide/main/user_message.h"
+#include "ide/texts/texts.h"
+#include "ide/workbench/shared_library.h"
+
+bool WindowAlive = false;
+bool CloseAllowed = false;
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr std::int32_t ErrorOpenFileText = 1010;
+constexpr std::int32_t SelectValidModelText = 2010;
+
+constexpr int RegisterColumnWidth = 380;
+
+} // namespace
+
+TMainForm::TMainForm(TDeviceHost& host, QWidget* parent)
     : QMainWindow(parent)
+    , host_(host)
 {
-    setWindowTitle(QStringLiteral("Tarnwick"));
-    setCentralWidget(new QMdiArea(this));
-    resize(1024, 720);
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
+
+void TMainForm::FormCreate()
+{
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+
+    auto* client = new QWidget(this);
+    auto* layout = new QHBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    registerColumn_ = new QWidget(client);
+    registerColumn_->setFixedWidth(RegisterColumnWidth);
+    registerColumn_->hide();
+    layout->addWidget(registerColumn_);
+    mdiArea_ = new QMdiArea(client);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(mdiArea_, 1);
+    setCentralWidget(client);
+
+    CreateCommands();
+    CreateMenus();
+    CreateToolBar();
+    statusBar()->setSizeGripEnabled(true);
+
+    // The design's client area of 734 x 581 below the menu bar; the window
+    // is never made smaller than that.
+    const QSize designSize(734, 581 + menuBar()->sizeHint().height());
+    setMinimumSize(designSize);
+    resize(designSize);
+
+    ApplyMainFormLanguage();
+
+    WindowAlive = true;
+    MCULibLoaded = false;
+    host_.SetMainWindow(this);
+
+    // Whenever the event loop has nothing left to do, as the commands' update
+    // handlers run when the application becomes idle.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        actionUpdates_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateActions);
+    UpdateActions();
+}
+
+// corvel is freed last: its engine has stopped and joined its thread, and
+// nothing will call through the table any more.
+void TMainForm::FormDestroy()
+{
+    WindowAlive = false;
+    StopSimulationAndWait();
+    if (host_.MainWindow() == this)
+        host_.SetMainWindow(nullptr);
+    MCULibLoaded = false;
+    DllMCEntries = TDllMCEntries();
+    UnloadSharedLibrary(std::exchange(MCLibHandle, nullptr));
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize()
+{
+    if (!WindowAlive)
+        return;
+    // The register panels are laid out here once the column holds them.
+}
+
+// ---- Closing
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    CloseAllowed = true;
+    FileClose1Execute();
+    return CloseAllowed;
+}
+
+void TMainForm::FormClose()
+{
+    WindowAlive = false;
+    disconnect(actionUpdates_);
+    StopSimulation();
+    // The run ends here rather than when corvel is freed: the engine's thread
+    // must not outlive the window whose devices and nodes it reads.
+    StopSimulationAndWait();
+}
+
+void TMainForm::FileClose1Execute()
+{
+    StopSimulation();
+    host_.ClearDevicesAndNodes();
+    AsmWindowOpen = false;
+    ProjectFileName.clear();
+    exchange = false;
+}
+
+// ---- corvel
+
+bool TMainForm::LoadDllMC()
+{
+    const auto& libraries = host_.InfoDevices();
+    const std::int32_t infoIndex = host_.MCUInfoIndex;
+    if (infoIndex < 0 || std::size_t(infoIndex) >= libraries.size()) {
+        ShowMessage(GetText(SelectValidModelText));
+        return false;
+    }
+    const TDeviceLibraryInfo& library = *libraries[std::size_t(infoIndex)];
+    const std::int32_t model = host_.MCUModelIndex;
+    // SelectMC takes the model as one byte.
+    if (model < 0 || model >= library.vSModel.length() || model > 255) {
+        ShowMessage(GetText(SelectValidModelText));
+        return false;
+    }
+
+    const QString refusal = GetText(ErrorOpenFileText) + QLatin1Char(' ') + library.FilePath;
+    QString loaderError;
+    void* handle = LoadSharedLibrary(library.FilePath, &loaderError);
+    if (!handle) {
+        ShowMessage(refusal + QLatin1Char('\n') + loaderError);
+        return false;
+    }
+    QStringList missing;
+    const TDllMCEntries entries = BindDllMCEntries(handle, &missing);
+    if (!missing.isEmpty()) {
+        UnloadSharedLibrary(handle);
+        ShowMessage(refusal + QLatin1Char('\n') + missing.join(QStringLiteral(", ")));
+        return false;
+    }
+
+    // The previous library is let go only once its engine has stopped; when
+    // it is the same file, the new handle keeps it loaded.
+    StopSimulationAndWait();
+    void* previous = std::exchange(MCLibHandle, handle);
+    DllMCEntries = entries;
+    MCULibLoaded = true;
+    UnloadSharedLibrary(previous);
+
+    SetSimulationRate(RealTimeRate);
+    DllMCEntries.SelectMC(std::uint8_t(model));
+    FormResize();
+    return true;
+}
+
+void TMainForm::SetSimulationRate(std::int32_t code)
+{
+    RateAction(code)->setChecked(true);
+    if (!MCULibLoaded)
+        return;
+    const TSimulationRate& rate = SimulationRateOf(code);
+    const std::uint8_t paused = DllMCEntries.Get_rtPause();
+    DllMCEntries.Set_rtPause(0);
+    DllMCEntries.Set_RT_parametrs(rate.realTime, rate.stepByStep, rate.delay, rate.delayMs, rate.factor);
+    // A moment of pause moves the engine's time mark to the present, so the
+    // new rate does not start with a burst of catching up.
+    DllMCEntries.Set_rtPause(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    DllMCEntries.Set_rtPause(paused);
+}
+
+// ---- The device host's view of the window
+
+bool TMainForm::SimulationRunning() const
+{
+    return MCULibLoaded && DllMCEntries.Get_rtRunning() != 0;
+}
+
+void TMainForm::ShowMessage(const QString& text)
+{
+    ShowUserMessage(text);
+}
+
+QWidget* TMainForm::ParentWindow() const
+{
+    return const_cast<TMainForm*>(this);
+}
+
+void TMainForm::StopSimulationAndWait()
+{
+    if (MCULibLoaded)
+        DllMCEntries.Stop_and_wait();
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+// The picture of the start-up log window, drawn in code. White is the
+// window's transparent colour: the window shows only the picture's other
+// pixels.
+#include <QImage>
+#include <QRect>
+
+inline constexpr int StartupPictureWidth = 409;
+inline constexpr int StartupPictureHeight = 417;
+
+// productName is drawn as the title; logArea (in picture coordinates) gets a
+// dark frame for the log shown over it.
+QImage DrawStartupPicture(const QString& productName, const QRect& logArea);
