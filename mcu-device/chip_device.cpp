@@ -1,0 +1,268 @@
+#include "mcu-device/chip_device.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include <QImage>
+
+#include "engine/catalogue.h"
+#include "mcu-device/chip_drawing.h"
+#include "mcu-device/chip_pictures.h"
+#include "mcu-device/chip_save_data.h"
+#include "mcu-device/corvel_library.h"
+#include "mcu-device/library_face.h"
+#include "mcu-device/pin_levels.h"
+
+namespace corvel {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Pins of each model, in port order. The port numbers are the engine's pin
+// numbers: T0CKI and MCLR are ports 2 and 3 on the PIC10F and PIC12F, the
+// last two ports on PIC16F54/57/59.
+
+constexpr ChipPin kPins10F200[] = {
+    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins10F204[] = {
+    {"GP0/CIN+", false}, {"GP1/CIN-", false}, {"GP2/T0CKI/COUT/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins10F220[] = {
+    {"GP0/AN0", false}, {"GP1/AN1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins12F508[] = {
+    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI", false},
+    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
+};
+constexpr ChipPin kPins12F510[] = {
+    {"GP0/AN0/C1IN+", false}, {"GP1/AN1/C1IN-", false}, {"GP2/T0CKI", false},
+    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
+};
+constexpr ChipPin kPins16F505[] = {
+    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3/\\MCLR", true},
+    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0", false}, {"RC1", false},
+    {"RC2", false}, {"RC3", false}, {"RC4", false}, {"RC5/T0CKI", false},
+};
+constexpr ChipPin kPins16F506[] = {
+    {"RB0/AN0/C1IN+", false}, {"RB1/AN1/C1IN-", false}, {"RB2/AN2/C1OUT", false}, {"RB3/\\MCLR", true},
+    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0/C2IN+", false}, {"RC1/C2IN-", false},
+    {"RC2/CVref", false}, {"RC3", false}, {"RC4/C2OUT", false}, {"RC5/T0CKI", false},
+};
+// The port pins of PIC16F59, which has every port; each PIC16F5x has the
+// leading ones of these, then its T0CKI and MCLR pins.
+constexpr ChipPin kPortPins16F5x[] = {
+    {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
+    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
+    {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
+    {"RC0", false}, {"RC1", false}, {"RC2", false}, {"RC3", false},
+    {"RC4", false}, {"RC5", false}, {"RC6", false}, {"RC7", false},
+    {"RD0", false}, {"RD1", false}, {"RD2", false}, {"RD3", false},
+    {"RD4", false}, {"RD5", false}, {"RD6", false}, {"RD7", false},
+    {"RE4", false}, {"RE5", false}, {"RE6", false}, {"RE7", false},
+};
+
+template <std::size_t PortPins>
+constexpr std::array<ChipPin, PortPins + 2> pins16F5x()
+{
+    std::array<ChipPin, PortPins + 2> pins{};
+    std::copy_n(std::begin(kPortPins16F5x), PortPins, pins.begin());
+    pins[PortPins] = {"T0CKI", true};
+    pins[PortPins + 1] = {"MCLR", true};
+    return pins;
+}
+constexpr auto kPins16F54 = pins16F5x<12>();
+constexpr auto kPins16F57 = pins16F5x<20>();
+constexpr auto kPins16F59 = pins16F5x<32>();
+
+constexpr ChipModel kChipModels[kModelIndexCount] = {
+    {"PIC10F200", kPins10F200},
+    {"PIC10F202", kPins10F200},
+    {"PIC10F204", kPins10F204},
+    {"PIC10F206", kPins10F204},
+    {"PIC10F220", kPins10F220},
+    {"PIC10F222", kPins10F220},
+    {"PIC12F508", kPins12F508},
+    {"PIC12F509", kPins12F508},
+    {"PIC12F510", kPins12F510},
+    {"PIC12F519", kPins12F508},
+    {"PIC16F505", kPins16F505},
+    {"PIC16F506", kPins16F506},
+    {"PIC16F526", kPins16F506},
+    {"PIC16F54", kPins16F54},
+    {"PIC16F57", kPins16F57},
+    {"PIC16F59", kPins16F59},
+};
+
+// The chip picture's view of the engine. The node levels are those of the
+// chip device the engine is bound to, which is the one being drawn.
+class EngineChipView final : public ChipView {
+public:
+    explicit EngineChipView(const Engine& engine)
+        : engine_(engine)
+    {
+    }
+
+    int typeMC() const override { return engine_.TypeMC; }
+    uint8_t reg(int registerIndex) const override { return engine_.RAM[size_t(registerIndex)]; }
+    bool config(int bit) const override { return engine_.Config[size_t(bit)] != 0; }
+    float nodeLevel(int port) const override
+    {
+        const ChipLink* link = engine_.chipLink();
+        return link ? link->pinLevel(port) : NotDrivenLevel;
+    }
+    ChipAddresses addresses() const override
+    {
+        return {.gpio = engine_.AdrGPIO,
+                .osccal = engine_.AdrOSCCAL,
+                .cmcon0 = engine_.AdrCMCON0,
+                .adcon0 = engine_.AdrADCON0,
+                .port = {engine_.AdrPORTA, engine_.AdrPORTB, engine_.AdrPORTC, engine_.AdrPORTD, engine_.AdrPORTE},
+                .hasFosc4 = engine_.HasFOSC4};
+    }
+
+private:
+    const Engine& engine_;
+};
+
+extern "C" void DrawMC(TObject* sender, bool isRunning, long double)
+{
+    ChipDevice* device = asChipDevice(sender);
+    if (device && device->Image())
+        drawChip(*device->Image(), EngineChipView(device->engine()), isRunning);
+}
+
+// The configuration dialog is still to come: the settings command does
+// nothing until then.
+extern "C" void showChipSettingsPending(TObject*)
+{
+}
+
+// The engine's power-on reset, which takes the new configuration and the
+// unknown-bit choice into account.
+// TODO(engine): call Engine::PowerOnReset directly once it is in the engine.
+template <typename E>
+void powerOnReset(E& engine)
+{
+    if constexpr (requires { engine.PowerOnReset(); })
+        engine.PowerOnReset();
+}
+
+// A device is always made: of PIC10F200 for an index without a model.
+int knownModel(int model)
+{
+    return model >= 0 && model < kModelIndexCount ? model : kPic10F200;
+}
+
+// The device is as large as its model's package picture. The first call in
+// the process prepares every chip picture.
+const QImage& packagePicture(int model)
+{
+    return chipPackagePicture(knownModel(model), false);
+}
+
+} // namespace
+
+const ChipModel& chipModel(int model)
+{
+    return kChipModels[knownModel(model)];
+}
+
+// ---------------------------------------------------------------------------
+// The device
+
+ChipDevice::ChipDevice(Engine& engine, int model, TWindowHandle hostHandle)
+    : TDevice(0, packagePicture(model).width(), packagePicture(model).height(), 0,
+              TShortString::from("Microchip PIC"), TShortString::from("BASELINE"),
+              TShortString::from(chipModel(model).name), std::int32_t(chipModel(model).pins.size()), DrawMC, nullptr,
+              false, nullptr, false, nullptr, false, nullptr, false, nullptr, false, showChipSettingsPending, true,
+              BackApplySaveData, nullptr, hostHandle)
+    , engine_(engine)
+    , model_(knownModel(model))
+    , link_(*this)
+{
+    rememberOwned(this, OwnedKind::ChipDevice, this);
+    for (const ChipPin& pin : chipModel(model_).pins) {
+        TRCPort* port = AddPort(TShortString::from(pin.name), pin.inputOnly ? 1 : 3, true,
+                                pin.inputOnly ? NotDrivenLevel : 0.0f, GetPinLevelMC);
+        rememberOwned(port, OwnedKind::ChipPin, this);
+    }
+    const save_data::Record record = save_data::defaultRecord(engine_.Config);
+    setLenSaveData(save_data::kLength);
+    std::copy(record.begin(), record.end(), SaveData().begin());
+    engine_.setChipLink(&link_);
+}
+
+ChipDevice::~ChipDevice()
+{
+    if (engine_.chipLink() == &link_)
+        engine_.setChipLink(nullptr);
+    forgetDeviceMC(this);
+    for (TRCPort* pin : Port)
+        forgetOwned(pin);
+    forgetOwned(this);
+}
+
+void ChipDevice::applySaveData()
+{
+    save_data::normaliseRecord(*this, engine_.Config);
+    const TArrayChar record = SaveData();
+    for (int bit = 0; bit < save_data::kConfigBits; ++bit)
+        engine_.Config[size_t(bit)] = record[bit] == '1' ? 1 : 0;
+    if (record[save_data::kUserFrequencyFlag] == '1') {
+        if (const auto frequency = save_data::storedFrequency(record))
+            engine_.rtCrystalFreq = *frequency;
+    } else {
+        const int ioscfs = save_data::ioscfsBit(model_);
+        engine_.rtCrystalFreq = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
+    }
+    powerOnReset(engine_);
+}
+
+// ---------------------------------------------------------------------------
+// What the engine reads and writes through the device
+
+float ChipDevice::Link::pinLevel(int port) const
+{
+    if (port < 0 || port >= device_.Port.length())
+        return NotDrivenLevel;
+    const TNode* node = device_.Port[port]->Node;
+    return node ? node->GetLevel() : NotDrivenLevel;
+}
+
+char ChipDevice::Link::unknownBitChoice() const
+{
+    const TArrayChar record = device_.SaveData();
+    return record.length() > save_data::kUnknownBit ? record[save_data::kUnknownBit] : '0';
+}
+
+void ChipDevice::Link::storeConfigBit(int bit, char value)
+{
+    if (bit < 0 || bit >= save_data::kConfigBits)
+        return;
+    save_data::normaliseRecord(device_, device_.engine_.Config);
+    const TArrayChar record = device_.SaveData();
+    record[bit] = value;
+    // Without a user frequency the clock follows IOSCFS, as applying the
+    // record would make it; a changed IOSCFS must not leave the old clock.
+    if (bit == save_data::ioscfsBit(device_.model_) && record[save_data::kUserFrequencyFlag] != '1')
+        device_.engine_.rtCrystalFreq = save_data::internalFrequency(device_.model_, value == '1');
+}
+
+// ---------------------------------------------------------------------------
+// Checked conversions
+
+ChipDevice* asChipDevice(TObject* sender)
+{
+    return static_cast<ChipDevice*>(ownedDevice(sender, OwnedKind::ChipDevice));
+}
+
+ChipPinOf asChipPin(TObject* sender)
+{
+    TDevice* device = ownedDevice(sender, OwnedKind::ChipPin);
+    if (!device)
+        return {};
+    return {static_cast<TRCPort*>(sender), static_cast<ChipDevice*>(device)};
+}
+
+} // namespace corvel

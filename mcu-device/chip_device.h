@@ -1,0 +1,78 @@
+// The chip device: the workbench device whose pins are the simulated
+// microcontroller's pins, with its saved settings kept in step with the
+// engine's configuration bits and clock.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "devices/contract.h"
+#include "engine/chip_link.h"
+#include "engine/engine.h"
+
+namespace corvel {
+
+// A pin of a chip model as the device offers it, in port order.
+struct ChipPin {
+    const char* name;  // a backslash marks an active-low function
+    bool inputOnly;    // direction 1, default level NaN; the others drive (direction 3, 0.0 V)
+};
+
+// Everything the library face knows of a model, for all sixteen indices,
+// also PIC16F505/506/526 that the engine cannot simulate.
+struct ChipModel {
+    const char* name;
+    std::span<const ChipPin> pins;
+};
+
+// The model of index `model` (0..15); PIC10F200 for any other index, so
+// that a device is always made.
+const ChipModel& chipModel(int model);
+
+class ChipDevice : public TDevice {
+public:
+    // The device of `model` with its pins and its default record, bound to
+    // `engine`: from now on the engine reads pin levels and the unknown-bit
+    // choice from this device and writes configuration bits into its record.
+    ChipDevice(Engine& engine, int model, TWindowHandle hostHandle);
+    // corvel forgets the device and its pins, and the engine no longer
+    // reaches it.
+    ~ChipDevice() override;
+
+    Engine& engine() const { return engine_; }
+    int model() const { return model_; }
+
+    // The record into Config and rtCrystalFreq, then a power-on reset. A
+    // record of the wrong length is made 23 characters first.
+    void applySaveData();
+
+private:
+    class Link final : public ChipLink {
+    public:
+        explicit Link(ChipDevice& device)
+            : device_(device)
+        {
+        }
+        float pinLevel(int port) const override;
+        char unknownBitChoice() const override;
+        void storeConfigBit(int bit, char value) override;
+
+    private:
+        ChipDevice& device_;
+    };
+
+    Engine& engine_;
+    int model_;
+    Link link_;
+};
+
+// Checked conversions of a callback's first argument: the chip device or pin
+// corvel created and has not seen freed, else null.
+ChipDevice* asChipDevice(TObject* sender);
+struct ChipPinOf {
+    TRCPort* pin = nullptr;
+    ChipDevice* device = nullptr;
+};
+ChipPinOf asChipPin(TObject* sender);
+
+} // namespace corvel
