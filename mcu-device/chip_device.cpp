@@ -10,6 +10,7 @@
 #include "mcu-device/chip_drawing.h"
 #include "mcu-device/chip_pictures.h"
 #include "mcu-device/chip_save_data.h"
+#include "mcu-device/config_dialog.h"
 #include "mcu-device/corvel_library.h"
 #include "mcu-device/library_face.h"
 #include "mcu-device/pin_levels.h"
@@ -132,12 +133,6 @@ extern "C" void DrawMC(TObject* sender, bool isRunning, long double)
         drawChip(*device->Image(), EngineChipView(device->engine()), isRunning);
 }
 
-// The configuration dialog is still to come: the settings command does
-// nothing until then.
-extern "C" void showChipSettingsPending(TObject*)
-{
-}
-
 // The engine's power-on reset, which takes the new configuration and the
 // unknown-bit choice into account.
 // TODO(engine): call Engine::PowerOnReset directly once it is in the engine.
@@ -175,7 +170,7 @@ ChipDevice::ChipDevice(Engine& engine, int model, TWindowHandle hostHandle)
     : TDevice(0, packagePicture(model).width(), packagePicture(model).height(), 0,
               TShortString::from("Microchip PIC"), TShortString::from("BASELINE"),
               TShortString::from(chipModel(model).name), std::int32_t(chipModel(model).pins.size()), DrawMC, nullptr,
-              false, nullptr, false, nullptr, false, nullptr, false, nullptr, false, showChipSettingsPending, true,
+              false, nullptr, false, nullptr, false, nullptr, false, nullptr, false, ShowSettingsMC, true,
               BackApplySaveData, nullptr, hostHandle)
     , engine_(engine)
     , model_(knownModel(model))

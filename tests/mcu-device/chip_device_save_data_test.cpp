@@ -12,16 +12,9 @@ namespace {
 
 using corvel::TheEngine;
 using twtest::placeChip;
+using twtest::configOf;
 using twtest::recordOf;
 using twtest::replaceRecord;
-
-std::string configOf(const corvel::Engine& engine)
-{
-    std::string bits;
-    for (const std::uint8_t bit : engine.Config)
-        bits += char('0' + bit);
-    return bits;
-}
 
 // A clock the engine had before a record was applied; a record that names no
 // usable frequency must leave it.

@@ -32,6 +32,15 @@ inline std::string recordOf(const TDevice& device)
     return std::string(record.begin(), record.end());
 }
 
+// The engine's Config bits 0..11 as digits, bit 0 first.
+inline std::string configOf(const corvel::Engine& engine)
+{
+    std::string bits;
+    for (const std::uint8_t bit : engine.Config)
+        bits += char('0' + bit);
+    return bits;
+}
+
 // The host's replacement of the whole record, as after reading a project.
 inline void replaceRecord(TDevice& device, std::string_view text)
 {

@@ -228,12 +228,6 @@ TEST(ChipDevice, CallbacksServeOnlyCorvelsOwnObjectsOfTheRightKind)
     BackApplySaveData(nullptr);
 }
 
-TEST(ChipDevice, SettingsCommandIsHarmlessForNow)
-{
-    const twtest::DeviceHandle device = placeChip(corvel::kPic16F54);
-    device->ShowSettings();
-}
-
 // A pin of another device that holds its node at 2.2 V.
 extern "C" float steadyLevel(TObject*)
 {
