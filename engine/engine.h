@@ -31,6 +31,19 @@ struct TSystemCommand {
 // program memory.
 using StopProc = void (*)();
 
+// Why runSynchronously returned.
+enum class RunStop : uint8_t {
+    PassLimit,   // the number of passes asked for has run
+    Address,     // the next word to execute is the stop address
+    Paused,      // rtPause is set (a line or register breakpoint, or by hand)
+    EndOfMemory, // the program ran past the end of memory a second time
+};
+
+struct RunResult {
+    RunStop stop;
+    uint64_t passes; // passes run by this call
+};
+
 // The state is public: the exported entry points and the device face read and
 // write it field by field, under the names they know. Registers, program words,
 // the program counter and the stack are stored as numbers; the bit-level views
@@ -69,6 +82,53 @@ public:
     // every pin reads undriven and unknown bits are random.
     void setChipLink(ChipLink* link) { chipLink_ = link; }
     ChipLink* chipLink() const { return chipLink_; }
+
+    // ---- Register file as the program sees it ----
+    // Bank selection through FSR, indirect access through INDF, pins read
+    // from the chip device, change marks, register breakpoints and the side
+    // effects of PCL, INDF, FSR, the ports, TMR0 and ADCON0. A write is
+    // internal when the engine loads a register as part of its own work (the
+    // low byte of a jump target, the timer update). Each call is one access of
+    // its own for the change marks.
+
+    bool ReadRegBit(int index, int bit);
+    void WriteRegBit(int index, int bit, bool value, bool internal = false);
+    void WriteRegByte(int index, uint8_t value, bool internal = false);
+    // PC + 1 mirrored into PCL, with PCL's change marks; `I` is the caller's.
+    void IncPC();
+
+    // ---- Resets ----
+
+    // The whole register file as a freshly powered chip has it; bits of
+    // unknown power-on state take the chip device's unknown-bit choice.
+    void PowerOnReset();
+    // The registers a reset pin, a watchdog time-out or a wake-up defines.
+    void ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
+    // What CLRWDT and SLEEP do to the watchdog and to \TO and \PD.
+    void ClrWdtStatus();
+    bool GetXValue();
+
+    // ---- Running ----
+    // The simulation thread runs passes: beginPass() checks the end of
+    // memory and the line breakpoint; then the thread waits as its pacing
+    // demands; finishPass() runs the peripherals and one instruction.
+    // runSynchronously() runs passes without a thread or pacing, for tests
+    // and benchmarks.
+
+    // The run-start values: the reset address, counters and stack cleared.
+    void startRun();
+    // False when the run has ended (OnStopProc has been called).
+    bool beginPass();
+    void finishPass();
+    // Runs passes until `maxPasses` have run, rtPause is set, the next word
+    // is `stopAddress` (also before the first pass) or the run ends. It
+    // returns where the thread would wait: the next pass's end-of-memory
+    // check and line breakpoint are done, and a later call resumes that pass
+    // without checking them again.
+    RunResult runSynchronously(uint64_t maxPasses, int32_t stopAddress = -1);
+
+    // Monotonic tick count in nanoseconds, the pacing's time base.
+    static int64_t ReadTSC();
 
     // ---- Register file and program memory ----
 
@@ -142,14 +202,125 @@ public:
     std::array<TMatrixRAM, kDescriptorCount> MatrixRAM{};
 
 private:
+    // What a register write has to do besides storing the value.
+    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Fsr, Port, Adcon0 };
+
+    // A port register: its direction row, the bits whose input reads a pin
+    // (or a forced 0), the bits a write refreshes from the pins first, and
+    // the chip device's port of bit 0.
+    struct PortLayout {
+        uint16_t trisRow = 0;
+        uint8_t inputBits = 0;
+        uint8_t refreshBits = 0;
+        uint8_t pinOfBit0 = 0;
+        bool gpioRules = false; // GPIO inputs shared with converter, comparator, timer and reset pin
+    };
+
+    // Model selection (model_select.cpp).
     // Clears what a previous selection wrote into the descriptors, so no name
     // or row of another model survives a change of model.
     void clearSelectionFields();
     void describeRegisters(const ModelEntry& model);
     void resizeProgramMemory(int32_t words);
+    void configureRegisterFile();
 
+    // Register file (register_file.h, register_file.cpp).
+    int bankMapped(int index) const;
+    uint8_t readFile(int index);
+    uint8_t portAsRead(int index);
+    uint8_t gpioForcedZeros() const;
+    uint8_t pinBits(int firstPort, uint8_t bits) const;
+    void mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
+    void writeMasked(int index, uint8_t mask, uint8_t value, bool internal);
+    void writeMapped(int index, uint8_t mask, uint8_t value, bool internal);
+    void loadPclLow(uint8_t value);
+    void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
+    void writeIndirect(uint8_t mask, uint8_t value, bool internal);
+    void writeFsr(uint8_t mask, uint8_t value);
+    void writePcl(uint8_t mask, uint8_t value, bool internal);
+    void writePort(int index, uint8_t mask, uint8_t value);
+    void writeAdcon0(int index, uint8_t mask, uint8_t value);
+    void refreshIndfMirror();
+    int indfPointer(uint8_t fsr) const;
+    uint32_t pageBits() const;
+    void jumpTo(uint32_t address);
+
+    // Instructions (instructions.cpp).
+    void executeInstruction();
+    template <bool kStopAddress>
+    RunResult runPasses(uint64_t maxPasses, int32_t stopAddress);
+    // The peripheral steps that run before each instruction; false when the
+    // pass ends without one.
+    bool peripheralStep();
+    void advance();
+    void chargeExtraCycle();
+    void skip();
+    void storeResult(uint16_t word, int mapped, uint8_t result);
+    void writeFlags(uint8_t mask, uint8_t values);
+    void writeZero(uint8_t result);
+    void xorlw(uint16_t word);
+    void andlw(uint16_t word);
+    void iorlw(uint16_t word);
+    void movlw(uint16_t word);
+    void gotoInstruction(uint16_t word);
+    void call(uint16_t word);
+    void retlw(uint16_t word);
+    void btfss(uint16_t word);
+    void btfsc(uint16_t word);
+    void bsf(uint16_t word);
+    void bcf(uint16_t word);
+    void incfsz(uint16_t word);
+    void swapf(uint16_t word);
+    void rlf(uint16_t word);
+    void rrf(uint16_t word);
+    void decfsz(uint16_t word);
+    void incf(uint16_t word);
+    void comf(uint16_t word);
+    void movf(uint16_t word);
+    void addwf(uint16_t word);
+    void xorwf(uint16_t word);
+    void andwf(uint16_t word);
+    void iorwf(uint16_t word);
+    void decf(uint16_t word);
+    void subwf(uint16_t word);
+    void clrf(uint16_t word);
+    void clrw(uint16_t word);
+    void movwf(uint16_t word);
+    void tris(uint16_t word);
+    void clrwdt(uint16_t word);
+    void sleep(uint16_t word);
+    void option(uint16_t word);
+    void nop(uint16_t word);
+
+    // Resets (resets.cpp).
+    uint8_t unknownBits(uint8_t bits);
+
+    const ModelEntry* model_ = nullptr;
     ChipLink* chipLink_ = nullptr;
     std::mt19937 random_;
+
+    std::array<RegisterKind, kRegisterCount> kind_{};
+    std::array<PortLayout, 10> ports_{};
+    uint8_t bankMask_ = 0; // FSR bits that select the bank of 0x10..0x1F
+    uint8_t fsrMask_ = 0;  // FSR bits the model has
+    uint8_t pageMask_ = 0; // STATUS page bits that take part in jumps
+    uint32_t pcMask_ = 0;
+    int32_t romMask_ = 0;
+
+    // greenDelta is decided per register over one access (an instruction,
+    // or one call of the register-file interface).
+    uint64_t accessEpoch_ = 0;
+    std::array<uint64_t, kRegisterCount> lastWriteEpoch_{};
+
+    // Locals of the simulation thread's run.
+    bool twoCycleMark_ = false;  // the last instruction took two cycles
+    bool wrapAllowance_ = false; // running past the end may wrap to 0 once
+    bool lastTimerClockLevel_ = false;
+    double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for
+    int64_t tickCycle_ = 0;
+    int64_t ticksPerCycle_ = 0;
+    bool passPrepared_ = false; // beginPass() has run for the pending pass
+    bool runEnded_ = false;
 };
 
 } // namespace corvel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace corvel {
@@ -59,7 +60,7 @@ inline constexpr std::array<InstructionPattern, kInstructionCount> kInstructionS
 constexpr int decodeRow(uint16_t word)
 {
     for (int row = 0; row < kInstructionCount; ++row) {
-        const InstructionPattern& pattern = kInstructionSet[size_t(row)];
+        const InstructionPattern& pattern = kInstructionSet[std::size_t(row)];
         const uint16_t bits = uint16_t(word & pattern.mask);
         if (bits >= pattern.first && bits <= pattern.last)
             return row;

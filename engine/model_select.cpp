@@ -42,6 +42,8 @@ bool Engine::SelectMC(int model)
     for (const ConfigBitEntry& bit : entry->configBits)
         ConfigBits.push_back({bit.name, bit.descriptionId, bit.no, bit.value0Id, bit.value1Id});
     describeRegisters(*entry);
+    model_ = entry;
+    configureRegisterFile();
 
     // The program counter and the stack levels keep their low bits, as bit
     // arrays cut to the new width would.

@@ -1,0 +1,535 @@
+// The 33 baseline instructions. The word's fields: f = bits 4..0 (a register,
+// bank-mapped and indirected by the register file), d = bit 5 (0: the result
+// goes to W, 1: to f), b = bits 7..5, k = bits 7..0 (GOTO: 8..0).
+#include "engine/instruction_set.h"
+#include "engine/register_file.h"
+
+namespace corvel {
+namespace {
+
+constexpr int fieldF(uint16_t word)
+{
+    return word & 0x1F;
+}
+
+constexpr uint8_t fieldK(uint16_t word)
+{
+    return uint8_t(word);
+}
+
+constexpr uint8_t bitOfB(uint16_t word)
+{
+    return uint8_t(1u << ((word >> 5) & 7));
+}
+
+constexpr std::array<uint8_t, 4096> kDecode = [] {
+    std::array<uint8_t, 4096> rows{};
+    for (int word = 0; word < 4096; ++word)
+        rows[size_t(word)] = uint8_t(decodeRow(uint16_t(word)));
+    return rows;
+}();
+
+// The switch in executeInstruction charges the extra cycle of rows 4..6.
+constexpr bool onlyJumpsTakeTwoCycles()
+{
+    for (int row = 0; row < kInstructionCount; ++row) {
+        if ((kInstructionSet[size_t(row)].cycles == 2) != (row >= 4 && row <= 6))
+            return false;
+    }
+    return true;
+}
+static_assert(onlyJumpsTakeTwoCycles());
+
+} // namespace
+
+// ---- Common steps ----
+
+inline void Engine::advance()
+{
+    ++I;
+    IncPC();
+}
+
+// Each machine cycle moves the real-time pacing's due time on by
+// CuclPerCycMK / Factor ticks; the quotient is kept until either changes.
+inline void Engine::chargeExtraCycle()
+{
+    const double factor = Factor.load(std::memory_order_relaxed);
+    if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) {
+        tickFactor_ = factor;
+        tickCycle_ = CuclPerCycMK;
+        ticksPerCycle_ = int64_t(double(CuclPerCycMK) / factor);
+    }
+    LastTSC += ticksPerCycle_;
+    ++MC;
+    twoCycleMark_ = true;
+}
+
+inline void Engine::skip()
+{
+    advance();
+    chargeExtraCycle();
+    advance();
+}
+
+// `mapped` is the bank-mapped f the operand was read from.
+inline void Engine::storeResult(uint16_t word, int mapped, uint8_t result)
+{
+    writeMapped((word & 0x20) ? mapped : reg::W, 0xFF, result, false);
+}
+
+// Flags are written after the result: with STATUS as destination they win.
+inline void Engine::writeFlags(uint8_t mask, uint8_t values)
+{
+    writeMasked(reg::STATUS, mask, values, false);
+}
+
+inline void Engine::writeZero(uint8_t result)
+{
+    writeFlags(status::Z, result ? 0 : status::Z);
+}
+
+// ---- Literals: 11xx kkkk kkkk ----
+
+inline void Engine::xorlw(uint16_t word)
+{
+    const uint8_t result = RAM[reg::W] ^ fieldK(word);
+    writeMasked(reg::W, 0xFF, result, false);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::andlw(uint16_t word)
+{
+    const uint8_t result = RAM[reg::W] & fieldK(word);
+    writeMasked(reg::W, 0xFF, result, false);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::iorlw(uint16_t word)
+{
+    const uint8_t result = RAM[reg::W] | fieldK(word);
+    writeMasked(reg::W, 0xFF, result, false);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::movlw(uint16_t word)
+{
+    writeMasked(reg::W, 0xFF, fieldK(word), false);
+    advance();
+}
+
+// ---- Jumps, calls and returns: 10xx kkkk kkkk ----
+
+// Page bits that the model lacks take no part in the target.
+inline void Engine::gotoInstruction(uint16_t word)
+{
+    jumpTo((word & 0x1FFu) | pageBits());
+    loadPclLow(fieldK(word));
+}
+
+// A CALL can only reach the first half of a 512-word page: bit 8 is 0.
+inline void Engine::call(uint16_t word)
+{
+    if (StackCounter < 2)
+        ++StackCounter;
+    StackAddr[1] = StackAddr[0];
+    StackBits[1] = StackBits[0];
+    advance();
+    StackAddr[0] = I;
+    StackBits[0] = PC;
+    jumpTo(fieldK(word) | pageBits());
+    loadPclLow(fieldK(word));
+}
+
+// The bottom level is copied up, not cleared: two returns from one call both
+// reach the same address. A return address past the last word (a CALL in the
+// last word) wraps to 0.
+inline void Engine::retlw(uint16_t word)
+{
+    if (StackCounter > 0)
+        --StackCounter;
+    I = StackAddr[0] & romMask_;
+    loadPclLow(uint8_t(StackBits[0]));
+    PC = StackBits[0] & pcMask_;
+    StackAddr[0] = StackAddr[1];
+    StackBits[0] = StackBits[1];
+    writeMasked(reg::W, 0xFF, fieldK(word), false);
+}
+
+// ---- Bit operations: 01xx bbbf ffff ----
+
+inline void Engine::btfss(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    if (readFile(mapped) & bitOfB(word))
+        skip();
+    else
+        advance();
+}
+
+inline void Engine::btfsc(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    if (readFile(mapped) & bitOfB(word))
+        advance();
+    else
+        skip();
+}
+
+inline void Engine::bsf(uint16_t word)
+{
+    writeMasked(fieldF(word), bitOfB(word), 0xFF, false);
+    advance();
+}
+
+inline void Engine::bcf(uint16_t word)
+{
+    writeMasked(fieldF(word), bitOfB(word), 0x00, false);
+    advance();
+}
+
+// ---- Byte operations: 00xx xxdf ffff ----
+
+// The skip's extra advance comes before the result is stored.
+inline void Engine::incfsz(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = uint8_t(readFile(mapped) + 1);
+    if (result == 0) {
+        ++I;
+        chargeExtraCycle();
+        IncPC();
+    }
+    storeResult(word, mapped, result);
+    advance();
+}
+
+inline void Engine::swapf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t value = readFile(mapped);
+    storeResult(word, mapped, uint8_t(value << 4 | value >> 4));
+    advance();
+}
+
+inline void Engine::rlf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t value = readFile(mapped);
+    storeResult(word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
+    writeFlags(status::C, value >> 7);
+    advance();
+}
+
+inline void Engine::rrf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t value = readFile(mapped);
+    storeResult(word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
+    writeFlags(status::C, value & 1);
+    advance();
+}
+
+// Here the result is stored before the skip's extra advance.
+inline void Engine::decfsz(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = uint8_t(readFile(mapped) - 1);
+    storeResult(word, mapped, result);
+    if (result == 0) {
+        ++I;
+        chargeExtraCycle();
+        IncPC();
+    }
+    advance();
+}
+
+inline void Engine::incf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = uint8_t(readFile(mapped) + 1);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::comf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = uint8_t(~readFile(mapped));
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+// With d = 1 the register is written back to itself, with change marks.
+inline void Engine::movf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = readFile(mapped);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::addwf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const unsigned f = readFile(mapped);
+    const unsigned w = RAM[reg::W];
+    const unsigned sum = f + w;
+    const uint8_t result = uint8_t(sum);
+    storeResult(word, mapped, result);
+    uint8_t flags = result ? 0 : status::Z;
+    if (sum > 0xFF)
+        flags |= status::C;
+    if ((f & 0xF) + (w & 0xF) > 0xF)
+        flags |= status::DC;
+    writeFlags(status::Z | status::C | status::DC, flags);
+    advance();
+}
+
+// C and DC are "no borrow": set when f >= W (in the low nibble for DC).
+inline void Engine::subwf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const unsigned f = readFile(mapped);
+    const unsigned w = RAM[reg::W];
+    const uint8_t result = uint8_t(f - w);
+    storeResult(word, mapped, result);
+    uint8_t flags = result ? 0 : status::Z;
+    if (f >= w)
+        flags |= status::C;
+    if ((f & 0xF) >= (w & 0xF))
+        flags |= status::DC;
+    writeFlags(status::Z | status::C | status::DC, flags);
+    advance();
+}
+
+inline void Engine::xorwf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = RAM[reg::W] ^ readFile(mapped);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::andwf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = RAM[reg::W] & readFile(mapped);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::iorwf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = RAM[reg::W] | readFile(mapped);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::decf(uint16_t word)
+{
+    const int mapped = bankMapped(fieldF(word));
+    const uint8_t result = uint8_t(readFile(mapped) - 1);
+    storeResult(word, mapped, result);
+    writeZero(result);
+    advance();
+}
+
+inline void Engine::clrf(uint16_t word)
+{
+    writeMasked(fieldF(word), 0xFF, 0, false);
+    writeZero(0);
+    advance();
+}
+
+inline void Engine::clrw(uint16_t)
+{
+    writeMasked(reg::W, 0xFF, 0, false);
+    writeZero(0);
+    advance();
+}
+
+inline void Engine::movwf(uint16_t word)
+{
+    writeMasked(fieldF(word), 0xFF, RAM[reg::W], false);
+    advance();
+}
+
+// ---- Control: 0000 0000 xxxx ----
+
+// TRIS 6 on the GPIO models leaves GP3's direction bit alone (GP3 is input
+// only); on the PIC16F5x TRIS 5..9 reach TRISA..TRISE up to the port's last
+// bit. Rows the model lacks ignore the write.
+inline void Engine::tris(uint16_t word)
+{
+    const int port = word & 0xF;
+    int row = -1;
+    uint8_t bits = 0;
+    if (HasPinWake) {
+        if (port == 6 && LastBitGPIO >= 0) {
+            row = reg::TRISGPIO;
+            bits = uint8_t(((2u << LastBitGPIO) - 1) & ~0x08u);
+        }
+    } else {
+        const int32_t lastBits[] = {LastBitPORTA, LastBitPORTB, LastBitPORTC, LastBitPORTD, LastBitPORTE};
+        const int32_t lastBit = lastBits[port - 5];
+        if (lastBit >= 0) {
+            row = reg::TRISA + port - 5;
+            bits = uint8_t((2u << lastBit) - 1);
+        }
+    }
+    if (row >= 0)
+        writeMasked(row, bits, RAM[reg::W], false);
+    advance();
+}
+
+inline void Engine::clrwdt(uint16_t)
+{
+    ClrWdtStatus();
+    advance();
+}
+
+// Remembers GP0..GP3 and the comparator output, which a change wakes the
+// chip from.
+inline void Engine::sleep(uint16_t)
+{
+    SleepMode = true;
+    ClrWdtStatus();
+    const uint8_t pins = readFile(reg::GPIO);
+    for (size_t bit = 0; bit < SleepPinLevels.size(); ++bit)
+        SleepPinLevels[bit] = pins >> bit & 1;
+    if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & 0x08))
+        SleepCompOut = readFile(AdrCMCON0) >> 7 & 1;
+    advance();
+}
+
+// The prescaler row shows as many bits as the TMR0 ratio 2^(PS+1) needs, and
+// none while the prescaler belongs to the watchdog (PSA = 1).
+inline void Engine::option(uint16_t)
+{
+    writeMasked(reg::OPTION, 0xFF, RAM[reg::W], false);
+    const uint8_t optionBits = RAM[reg::OPTION];
+    MatrixRAM[reg::Prescaler].usedbit = (optionBits & 0x08) ? 0 : uint8_t((2u << (optionBits & 7)) - 1);
+    RAM[reg::Prescaler] = 0;
+    advance();
+}
+
+inline void Engine::nop(uint16_t)
+{
+    advance();
+}
+
+// One instruction: fetch, then the row's handler. The switch follows the
+// order of kInstructionSet.
+inline void Engine::executeInstruction()
+{
+    ++IC;
+    twoCycleMark_ = false;
+    ++accessEpoch_;
+    const uint16_t word = ROM[size_t(I)];
+    CurrentCommand = word;
+    switch (kDecode[word]) {
+    case 0: xorlw(word); break;
+    case 1: andlw(word); break;
+    case 2: iorlw(word); break;
+    case 3: movlw(word); break;
+    case 4: gotoInstruction(word); chargeExtraCycle(); break;
+    case 5: call(word); chargeExtraCycle(); break;
+    case 6: retlw(word); chargeExtraCycle(); break;
+    case 7: btfss(word); break;
+    case 8: btfsc(word); break;
+    case 9: bsf(word); break;
+    case 10: bcf(word); break;
+    case 11: incfsz(word); break;
+    case 12: swapf(word); break;
+    case 13: rlf(word); break;
+    case 14: rrf(word); break;
+    case 15: decfsz(word); break;
+    case 16: incf(word); break;
+    case 17: comf(word); break;
+    case 18: movf(word); break;
+    case 19: addwf(word); break;
+    case 20: xorwf(word); break;
+    case 21: andwf(word); break;
+    case 22: iorwf(word); break;
+    case 23: decf(word); break;
+    case 24: subwf(word); break;
+    case 25: clrf(word); break;
+    case 26: clrw(word); break;
+    case 27: movwf(word); break;
+    case 28: tris(word); break;
+    case 29: clrwdt(word); break;
+    case 30: sleep(word); break;
+    case 31: option(word); break;
+    case 32: nop(word); break;
+    default: __builtin_unreachable();
+    }
+    // Counted apart from IC: incremented together, the two counters become
+    // one 16-byte store that the next fetch cannot forward from.
+    ++MC;
+}
+
+// ---- Passes ----
+
+// Timer 0, the watchdog, the reset pin, the comparator and the converter
+// step here, between two instructions; each step that writes registers
+// counts as one access of its own for the change marks (++accessEpoch_).
+// A sleeping chip executes nothing.
+inline bool Engine::peripheralStep()
+{
+    return !SleepMode;
+}
+
+void Engine::finishPass()
+{
+    passPrepared_ = false;
+    if (peripheralStep())
+        executeInstruction();
+}
+
+// The hot path of the simulation: everything the pass calls is inlined into
+// it (flatten), and the check for a stop address exists only when one is set.
+template <bool kStopAddress>
+[[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
+{
+    uint64_t remaining = maxPasses;
+    bool prepared = passPrepared_;
+    passPrepared_ = true;
+    for (;;) {
+        if (prepared) {
+            prepared = false;
+        } else if (I > ROM_Size - 1 || runEnded_) [[unlikely]] {
+            passPrepared_ = false;
+            if (!beginPass())
+                return {RunStop::EndOfMemory, maxPasses - remaining};
+        } else if (ROM_BP[size_t(I)]) [[unlikely]] {
+            rtPause.store(1, std::memory_order_relaxed);
+        }
+        if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
+            return {RunStop::Paused, maxPasses - remaining};
+        if (kStopAddress && I == stopAddress) [[unlikely]]
+            return {RunStop::Address, maxPasses - remaining};
+        if (remaining == 0) [[unlikely]]
+            return {RunStop::PassLimit, maxPasses};
+        --remaining;
+        if (peripheralStep())
+            executeInstruction();
+    }
+}
+
+RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
+{
+    return stopAddress < 0 ? runPasses<false>(maxPasses, stopAddress) : runPasses<true>(maxPasses, stopAddress);
+}
+
+} // namespace corvel

@@ -1,0 +1,68 @@
+// A run: its start and the passes of the loop that executes the program.
+#include <chrono>
+
+#include "engine/engine.h"
+
+namespace corvel {
+
+int64_t Engine::ReadTSC()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The reset address is the last program word; PC shows all ones there, which
+// on a chip with fewer words than its counter can address is more than the
+// last word.
+void Engine::startRun()
+{
+    UserTimer = 0;
+    wrapAllowance_ = true;
+    twoCycleMark_ = false;
+    I = ROM_Size - 1;
+    PC = pcMask_;
+    IC = 0;
+    MC = 0;
+    TaktsWDT = 0.0;
+    Tmr0Counts = 0;
+    lastTimerClockLevel_ = false;
+    SleepMode = false;
+    rtexStep.store(1, std::memory_order_relaxed);
+    for (int level = 0; level <= StackMax && level < int(StackAddr.size()); ++level)
+        StackAddr[size_t(level)] = 0;
+    StackCounter = 0;
+    LastTSC = ReadTSC();
+    passPrepared_ = false;
+    runEnded_ = ROM.empty();
+}
+
+// Running past the last word wraps to 0 once after each reset; the second
+// time ends the run.
+bool Engine::beginPass()
+{
+    if (runEnded_)
+        return false;
+    if (passPrepared_)
+        return true;
+    if (I > ROM_Size - 1) {
+        if (wrapAllowance_) {
+            wrapAllowance_ = false;
+            I = 0;
+            PC = 0;
+        } else {
+            I = ROM_Size - 1;
+            PC = pcMask_;
+            runEnded_ = true;
+            if (OnStopProc)
+                OnStopProc();
+            return false;
+        }
+    }
+    if (ROM_BP[size_t(I)])
+        rtPause.store(1, std::memory_order_relaxed);
+    passPrepared_ = true;
+    return true;
+}
+
+} // namespace corvel
