@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/catalogue.h"
@@ -51,6 +52,8 @@ struct RunResult {
 class Engine : public ModelTable {
 public:
     Engine();
+    // Ends and joins a run that is still going.
+    ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -129,6 +132,22 @@ public:
 
     // Monotonic tick count in nanoseconds, the pacing's time base.
     static int64_t ReadTSC();
+
+    // ---- The simulation thread ----
+    // Only one thread runs the engine: a new run first ends and joins the
+    // previous one.
+
+    // Works out the ticks per machine cycle for rtCrystalFreq, powers the chip
+    // on and starts a run on a thread of its own. `stopProc` is called on that
+    // thread when the program runs past the end of program memory.
+    void Calculate_CuclPerCycMK(StopProc stopProc);
+    // Ends the run and returns once its thread has ended; harmless without a
+    // run. Never call it on the simulation thread (the stop routine clears
+    // rtRunning instead).
+    void Stop_and_wait();
+    // The pacing parameters, in effect from the thread's next wait; a pending
+    // step request is dropped.
+    void Set_RT_parametrs(uint8_t realTime, uint8_t stepByStep, uint8_t delay, int32_t delayMs, double factor);
 
     // ---- Register file and program memory ----
 
@@ -292,6 +311,12 @@ private:
     void option(uint16_t word);
     void nop(uint16_t word);
 
+    // The simulation thread (run_thread.cpp).
+    void runThreadBody();
+    // Waits as the pacing demands before the pending pass's instruction;
+    // false when the run is to end.
+    bool waitForPass();
+
     // Resets (resets.cpp).
     uint8_t unknownBits(uint8_t bits);
 
@@ -321,6 +346,8 @@ private:
     int64_t ticksPerCycle_ = 0;
     bool passPrepared_ = false; // beginPass() has run for the pending pass
     bool runEnded_ = false;
+
+    std::thread simThread_; // the thread of the current or last run
 };
 
 } // namespace corvel

@@ -133,16 +133,6 @@ extern "C" void DrawMC(TObject* sender, bool isRunning, long double)
         drawChip(*device->Image(), EngineChipView(device->engine()), isRunning);
 }
 
-// The engine's power-on reset, which takes the new configuration and the
-// unknown-bit choice into account.
-// TODO(engine): call Engine::PowerOnReset directly once it is in the engine.
-template <typename E>
-void powerOnReset(E& engine)
-{
-    if constexpr (requires { engine.PowerOnReset(); })
-        engine.PowerOnReset();
-}
-
 // A device is always made: of PIC10F200 for an index without a model.
 int knownModel(int model)
 {
@@ -211,7 +201,8 @@ void ChipDevice::applySaveData()
         const int ioscfs = save_data::ioscfsBit(model_);
         engine_.rtCrystalFreq = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
     }
-    powerOnReset(engine_);
+    // The power-on reset takes the new configuration and the unknown-bit choice.
+    engine_.PowerOnReset();
 }
 
 // ---------------------------------------------------------------------------
