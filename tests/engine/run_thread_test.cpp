@@ -190,6 +190,11 @@ struct StopCase {
     int64_t waitTicks; // the wait the thread stands in
 };
 
+void PrintTo(const StopCase& c, std::ostream* os)
+{
+    *os << c.wait;
+}
+
 class StopDuringAWait : public ThreadRun, public testing::WithParamInterface<StopCase> {};
 
 TEST_P(StopDuringAWait, EndsTheRunAtOnce)
