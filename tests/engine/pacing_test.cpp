@@ -47,10 +47,11 @@ struct PacedRun : testing::Test {
         runUntilPaused();
     }
 
+    // Runs until the thread pauses with `scriptDone` set, then ends the run.
     void runUntilPaused()
     {
         engine.Calculate_CuclPerCycMK(countStop);
-        ASSERT_TRUE(eventually([&] { return engine.rtPause == 1; }, milliseconds(10000)));
+        ASSERT_TRUE(eventually([&] { return scriptDone && engine.rtPause == 1; }, milliseconds(10000)));
         engine.Stop_and_wait();
     }
 
@@ -72,6 +73,7 @@ struct PacedRun : testing::Test {
     FakeClock clock{10};
     std::vector<int64_t> passTimes;              // written on the thread, read after it ended
     std::function<void(int64_t instructions)> onPass; // runs on the thread at each pass
+    std::atomic<bool> scriptDone{true}; // false while a pause belongs to the script
     corvel::Engine engine;
 };
 
@@ -201,6 +203,7 @@ TEST_F(PacedRun, RealTimeAfterAPauseStartsFromThePresent)
 {
     int64_t resumed = 0;
     int pauseWaits = 0;
+    scriptDone = false;
     onPass = [&](int64_t instructions) {
         if (instructions == 100)
             engine.rtPause = 1;
@@ -209,6 +212,7 @@ TEST_F(PacedRun, RealTimeAfterAPauseStartsFromThePresent)
         if (++pauseWaits == 50) {
             resumed = clock.time + ticks;
             engine.rtPause = 0;
+            scriptDone = true;
         }
     };
     engine.Set_RT_parametrs(1, 0, 0, 0, 1.0);
