@@ -273,7 +273,7 @@ TEST(Instruction, ReturnFromACallInTheLastWordLandsAtZero)
     EXPECT_EQ(chip.engine.PC, 0u);
 }
 
-// The Part's computed goto: the written low byte plus one, in one cycle.
+// A computed goto continues after the written low byte, in one cycle.
 TEST(Instruction, MovwfPclContinuesAfterTheWrittenAddress)
 {
     Chip chip;
