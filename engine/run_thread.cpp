@@ -53,7 +53,11 @@ void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
 void Engine::Stop_and_wait()
 {
     rtRunning.store(0);
-    if (simThread_.joinable() && !onSimulationThread())
+    // On its own thread the run only learns to stop: the thread object
+    // belongs to the main program.
+    if (onSimulationThread())
+        return;
+    if (simThread_.joinable())
         simThread_.join();
 }
 
