@@ -99,13 +99,10 @@ std::vector<PeripheralCase> cases()
         const std::string suffix = std::string("_") + (p.name + 1);
         all.push_back({"timer0" + suffix, "timer0", p.model, p.name, kWatchdogOff, 0xC0,
             {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C}});
+        // A time-out during sleep ends the PIC10F programs (see the program).
+        const bool sleeps = p.model < corvel::kPic12F508;
         all.push_back({"watchdog" + suffix, "watchdog", p.model, p.name, kWatchdogOn, 0xCF,
-            {0x11, 0x12, 0x13, 0x15, 0x1E}, 3, 3'000'000});
-        // gpsim's PIC12F5xx continue after SLEEP when the watchdog runs out;
-        // the chip resets, as its PIC10F models do.
-        if (p.model < corvel::kPic12F508)
-            all.push_back({"watchdog_sleep" + suffix, "watchdog_sleep", p.model, p.name, kWatchdogOn, 0xC0,
-                {0x11, 0x12, 0x1E}, 2, 3'000'000, 18'000});
+            {0x11, 0x12, 0x13, 0x14, 0x15, 0x1E}, sleeps ? 4 : 3, 3'000'000, sleeps ? 18'000u : 0u});
     }
     return all;
 }
