@@ -195,8 +195,9 @@ bool Engine::cycleDue(uint64_t seen)
     const double due = double(CuclPerCycMK) * factor;
     const double elapsed = double(clock_->now() - LastTSC);
     if (elapsed < due) {
-        if (due - elapsed > double(kSpinTicks))
-            clock_->wait(std::min(int64_t(due - elapsed) - kSpinTicks, kPollTicks), flagSignal_, seen);
+        const double sleepable = due - elapsed - double(kSpinTicks);
+        if (sleepable > 0)
+            clock_->wait(int64_t(std::min(sleepable, double(kPollTicks))), flagSignal_, seen);
         return false;
     }
     LastTSC += pacingTicksPerCycle(CuclPerCycMK, factor);
