@@ -13,6 +13,8 @@
 #include "engine/catalogue.h"
 #include "engine/chip_link.h"
 #include "engine/registers.h"
+#include "engine/run_clock.h"
+#include "engine/run_signal.h"
 
 namespace corvel {
 
@@ -132,6 +134,9 @@ public:
 
     // Monotonic tick count in nanoseconds, the pacing's time base.
     static int64_t ReadTSC();
+    // The clock the simulation thread paces and waits by; nullptr restores
+    // the steady clock. Change it only while no run goes.
+    void setRunClock(RunClock* clock) { clock_ = clock ? clock : &steadyRunClock(); }
 
     // ---- The simulation thread ----
     // Only one thread runs the engine: a new run first ends and joins the
@@ -139,14 +144,17 @@ public:
 
     // Works out the ticks per machine cycle for rtCrystalFreq, powers the chip
     // on and starts a run on a thread of its own. `stopProc` is called on that
-    // thread when the program runs past the end of program memory.
+    // thread when the program runs past the end of program memory, or when
+    // the run fails. A clock below 4 Hz is refused: rtCrystalFreq returns to
+    // the last one a run started with.
     void Calculate_CuclPerCycMK(StopProc stopProc);
     // Ends the run and returns once its thread has ended; harmless without a
     // run. Never call it on the simulation thread (the stop routine clears
     // rtRunning instead).
     void Stop_and_wait();
     // The pacing parameters, in effect from the thread's next wait; a pending
-    // step request is dropped.
+    // step request is dropped. A factor that is not a positive number is
+    // stored as 1.0.
     void Set_RT_parametrs(uint8_t realTime, uint8_t stepByStep, uint8_t delay, int32_t delayMs, double factor);
 
     // ---- Register file and program memory ----
@@ -202,11 +210,16 @@ public:
     bool SleepCompOut = false;
 
     // ---- Run control and pacing, shared with the user-interface thread ----
+    // A change of a run flag ends the simulation thread's waits at once.
 
-    std::atomic<uint8_t> rtRunning{0};
-    std::atomic<uint8_t> rtPause{0};
-    std::atomic<uint8_t> rtexStep{0};
-    std::atomic<uint8_t> rtRefreshComplete{0};
+private:
+    RunSignal flagSignal_;
+
+public:
+    RunFlag rtRunning{flagSignal_};
+    RunFlag rtPause{flagSignal_};
+    RunFlag rtexStep{flagSignal_};
+    RunFlag rtRefreshComplete{flagSignal_};
     std::atomic<uint8_t> RealTime{0};
     std::atomic<uint8_t> StepByStep{0};
     std::atomic<uint8_t> Delay{0};
@@ -269,8 +282,20 @@ private:
     template <bool kStopAddress>
     RunResult runPasses(uint64_t maxPasses, int32_t stopAddress);
     // The peripheral steps that run before each instruction; false when the
-    // pass ends without one.
+    // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep();
+    float pinLevel(int port) const;
+    void restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
+    bool resetPinLow() const;
+    void converterStep(int cycles);
+    void completeConversion();
+    void comparatorStep();
+    bool watchdogStep(int cycles);
+    void sleepStep();
+    void timer0Step(int cycles);
+    void retuneTimer0(int32_t ratio);
+    void countTimer0Edge(bool input);
+    void tmr0Tick();
     void advance();
     void chargeExtraCycle();
     void skip();
@@ -313,9 +338,17 @@ private:
 
     // The simulation thread (run_thread.cpp).
     void runThreadBody();
+    void runPassesOnThread();
     // Waits as the pacing demands before the pending pass's instruction;
     // false when the run is to end.
     bool waitForPass();
+    bool stepGranted(uint64_t seen);
+    bool delayPassed();
+    bool cycleDue(uint64_t seen);
+    // Waits `ticks` or until `interrupted()` holds; false when interrupted.
+    template <typename Interrupted>
+    bool sleepUnless(int64_t ticks, Interrupted interrupted);
+    bool onSimulationThread() const;
 
     // Resets (resets.cpp).
     uint8_t unknownBits(uint8_t bits);
@@ -347,6 +380,12 @@ private:
     bool passPrepared_ = false; // beginPass() has run for the pending pass
     bool runEnded_ = false;
 
+    RunClock* clock_ = &steadyRunClock();
+    int32_t lastValidCrystalFreq_ = 4000000;
+    // Counts the calls of Set_RT_parametrs; real-time pacing starts from the
+    // present whenever it moves.
+    std::atomic<uint64_t> pacingChanges_{0};
+    uint64_t pacingChangesSeen_ = 0;
     std::thread simThread_; // the thread of the current or last run
 };
 

@@ -2,7 +2,7 @@
 // bank-mapped and indirected by the register file), d = bit 5 (0: the result
 // goes to W, 1: to f), b = bits 7..5, k = bits 7..0 (GOTO: 8..0).
 #include "engine/instruction_set.h"
-#include "engine/register_file.h"
+#include "engine/peripherals.h"
 
 namespace corvel {
 namespace {
@@ -58,7 +58,7 @@ inline void Engine::chargeExtraCycle()
     if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) {
         tickFactor_ = factor;
         tickCycle_ = CuclPerCycMK;
-        ticksPerCycle_ = int64_t(double(CuclPerCycMK) / factor);
+        ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
     }
     LastTSC += ticksPerCycle_;
     ++MC;
@@ -480,15 +480,6 @@ inline void Engine::executeInstruction()
 }
 
 // ---- Passes ----
-
-// Timer 0, the watchdog, the reset pin, the comparator and the converter
-// step here, between two instructions; each step that writes registers
-// counts as one access of its own for the change marks (++accessEpoch_).
-// A sleeping chip executes nothing.
-inline bool Engine::peripheralStep()
-{
-    return !SleepMode;
-}
 
 void Engine::finishPass()
 {

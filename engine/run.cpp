@@ -1,15 +1,11 @@
 // A run: its start and the passes of the loop that executes the program.
-#include <chrono>
-
-#include "engine/engine.h"
+#include "engine/peripherals.h"
 
 namespace corvel {
 
 int64_t Engine::ReadTSC()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return steadyRunClock().now();
 }
 
 // The reset address is the last program word; PC shows all ones there, which
@@ -26,13 +22,16 @@ void Engine::startRun()
     MC = 0;
     TaktsWDT = 0.0;
     Tmr0Counts = 0;
+    // The count starts from 0 at the prescaler ratio OPTION holds now.
+    Tmr0Ratio = timer0Ratio(RAM[reg::OPTION]);
     lastTimerClockLevel_ = false;
     SleepMode = false;
     rtexStep.store(1, std::memory_order_relaxed);
     for (int level = 0; level <= StackMax && level < int(StackAddr.size()); ++level)
         StackAddr[size_t(level)] = 0;
     StackCounter = 0;
-    LastTSC = ReadTSC();
+    LastTSC = clock_->now();
+    pacingChangesSeen_ = pacingChanges_.load();
     passPrepared_ = false;
     runEnded_ = ROM.empty();
 }

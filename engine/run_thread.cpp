@@ -1,7 +1,8 @@
 // The simulation thread: one per run, started by Calculate_CuclPerCycMK and
-// always joined before another starts or the engine goes away.
-#include <chrono>
-#include <thread>
+// always joined before another starts or the engine goes away. Between the
+// end-of-memory check and the instruction of each pass it waits as the
+// pacing demands; every wait ends at once when a run flag changes.
+#include <algorithm>
 
 #include "engine/engine.h"
 
@@ -9,7 +10,15 @@ namespace corvel {
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
+constexpr int64_t kPollTicks = 10'000'000;     // pause and step requests: 10 ms
+constexpr int64_t kRefreshPollTicks = 1'000'000; // the refresh after a fixed delay: 1 ms
+// Real-time pacing sleeps through a long wait and spins the last stretch, for
+// the precision of one machine cycle.
+constexpr int64_t kSpinTicks = 2'000'000;
+constexpr int32_t kLowestCrystalFreq = 4; // one machine cycle is four oscillator periods
+
+// The engine whose run the calling thread is.
+thread_local const Engine* threadEngine = nullptr;
 
 } // namespace
 
@@ -18,12 +27,21 @@ Engine::~Engine()
     Stop_and_wait();
 }
 
+bool Engine::onSimulationThread() const
+{
+    return threadEngine == this;
+}
+
 void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
 {
+    // The stop routine runs on the thread that would have to be joined.
+    if (onSimulationThread())
+        return;
     Stop_and_wait();
-    // The tick is the nanosecond; a machine cycle is four oscillator periods.
-    const int64_t cyclesPerSecond = rtCrystalFreq / 4;
-    CuclPerCycMK = cyclesPerSecond > 0 ? int64_t(1'000'000'000) / cyclesPerSecond : 0;
+    if (rtCrystalFreq < kLowestCrystalFreq)
+        rtCrystalFreq = lastValidCrystalFreq_;
+    lastValidCrystalFreq_ = rtCrystalFreq;
+    CuclPerCycMK = kTicksPerSecond / (rtCrystalFreq / 4);
     LastTSC = 0;
     OnStopProc = stopProc;
     rtRunning.store(0);
@@ -35,7 +53,7 @@ void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
 void Engine::Stop_and_wait()
 {
     rtRunning.store(0);
-    if (simThread_.joinable() && simThread_.get_id() != std::this_thread::get_id())
+    if (simThread_.joinable() && !onSimulationThread())
         simThread_.join();
 }
 
@@ -45,11 +63,33 @@ void Engine::Set_RT_parametrs(uint8_t realTime, uint8_t stepByStep, uint8_t dela
     StepByStep.store(stepByStep);
     Delay.store(delay);
     DelayMs.store(delayMs);
-    Factor.store(factor);
+    Factor.store(pacingFactor(factor));
+    pacingChanges_.fetch_add(1);
     rtexStep.store(0);
+    flagSignal_.raise();
 }
 
+// Nothing thrown inside the run leaves the thread: the run ends as if it
+// had been stopped, and the stop routine tells the main program so.
 void Engine::runThreadBody()
+{
+    threadEngine = this;
+    try {
+        runPassesOnThread();
+    } catch (...) {
+        rtRunning.store(0);
+        if (!runEnded_) {
+            runEnded_ = true;
+            try {
+                if (OnStopProc)
+                    OnStopProc();
+            } catch (...) {
+            }
+        }
+    }
+}
+
+void Engine::runPassesOnThread()
 {
     startRun();
     while (beginPass()) {
@@ -59,18 +99,104 @@ void Engine::runThreadBody()
     }
 }
 
+// Waits `ticks` unless `interrupted()` holds first; false when it did.
+template <typename Interrupted>
+bool Engine::sleepUnless(int64_t ticks, Interrupted interrupted)
+{
+    const int64_t deadline = clock_->now() + ticks;
+    for (;;) {
+        const uint64_t seen = flagSignal_.generation();
+        if (interrupted())
+            return false;
+        const int64_t left = deadline - clock_->now();
+        if (left <= 0)
+            return true;
+        clock_->wait(left, flagSignal_, seen);
+    }
+}
+
+// The pacing modes are checked in turn (the main program sets one of them);
+// a wait that has to start again goes back to the stop check, not to the
+// start of the pass.
 bool Engine::waitForPass()
 {
+    const auto relaxed = std::memory_order_relaxed;
     for (;;) {
-        if (!rtRunning.load(std::memory_order_relaxed))
+        const uint64_t seen = flagSignal_.generation();
+        if (!rtRunning.load(relaxed))
             return false;
-        if (rtPause.load(std::memory_order_relaxed)) {
-            std::this_thread::sleep_for(kPollInterval);
-            LastTSC = ReadTSC();
+        if (rtPause.load(relaxed)) {
+            clock_->wait(kPollTicks, flagSignal_, seen);
+            LastTSC = clock_->now();
             continue;
         }
+        if (StepByStep.load(relaxed) && !stepGranted(seen))
+            continue;
+        if (Delay.load(relaxed) && !delayPassed())
+            continue;
+        if (RealTime.load(relaxed) && !cycleDue(seen))
+            continue;
         return true;
     }
+}
+
+// Each instruction needs a step request and a finished refresh.
+bool Engine::stepGranted(uint64_t seen)
+{
+    const auto relaxed = std::memory_order_relaxed;
+    if (!rtexStep.load(relaxed) || !rtRefreshComplete.load(relaxed)) {
+        clock_->wait(kPollTicks, flagSignal_, seen);
+        return false;
+    }
+    rtRefreshComplete.store(0, relaxed);
+    rtexStep.store(0, relaxed);
+    return true;
+}
+
+// The fixed delay, then the state stays for the main program to show until
+// it reports the refresh finished. A stop, a pause or the end of delay mode
+// interrupts either wait.
+bool Engine::delayPassed()
+{
+    const auto relaxed = std::memory_order_relaxed;
+    const auto interrupted = [&] { return !rtRunning.load(relaxed) || rtPause.load(relaxed) || !Delay.load(relaxed); };
+    if (!sleepUnless(int64_t(std::max(DelayMs.load(relaxed), 0)) * 1'000'000, interrupted))
+        return false;
+    for (;;) {
+        const uint64_t seen = flagSignal_.generation();
+        if (interrupted())
+            return false;
+        if (rtRefreshComplete.load(relaxed))
+            break;
+        clock_->wait(kRefreshPollTicks, flagSignal_, seen);
+    }
+    rtRefreshComplete.store(0, relaxed);
+    return true;
+}
+
+// An instruction may start once CuclPerCycMK x Factor ticks have passed
+// since LastTSC; each cycle moves LastTSC on by CuclPerCycMK / Factor, so
+// the program runs at Factor times real time.
+bool Engine::cycleDue(uint64_t seen)
+{
+    const auto relaxed = std::memory_order_relaxed;
+    const double factor = pacingFactor(Factor.load(relaxed));
+    // A new rate starts from the present: no burst to catch up with the old
+    // one, no stall to wait for it.
+    const uint64_t changes = pacingChanges_.load(relaxed);
+    if (changes != pacingChangesSeen_) {
+        pacingChangesSeen_ = changes;
+        LastTSC = clock_->now();
+    }
+    const double due = double(CuclPerCycMK) * factor;
+    const double elapsed = double(clock_->now() - LastTSC);
+    if (elapsed < due) {
+        if (due - elapsed > double(kSpinTicks))
+            clock_->wait(std::min(int64_t(due - elapsed) - kSpinTicks, kPollTicks), flagSignal_, seen);
+        return false;
+    }
+    LastTSC += pacingTicksPerCycle(CuclPerCycMK, factor);
+    return true;
 }
 
 } // namespace corvel

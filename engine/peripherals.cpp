@@ -1,0 +1,98 @@
+// The peripheral work that does not run on every pass: resets and their
+// restart, conversions, the comparator, the wake-up checks of sleep and a
+// change of the timer's prescaler.
+#include "engine/peripherals.h"
+
+namespace corvel {
+namespace {
+
+// Volts per step of the converter: 5 V over 255 steps.
+constexpr double kVoltsPerStep = 0.0196078431372549;
+// The internal 0.6 V reference, as the comparator and channel 2 see it.
+constexpr float kReferenceVolts = 0.6f;
+constexpr uint8_t kReferenceConversion = 30;
+
+// An undriven channel (NaN) converts to 0; no level reaches the integer
+// conversion outside 0..255.
+uint8_t conversionOf(float level)
+{
+    const double steps = double(level) / kVoltsPerStep;
+    if (!(steps > 0.0))
+        return 0;
+    if (steps >= 255.0)
+        return 255;
+    return uint8_t(steps);
+}
+
+} // namespace
+
+// Undriven (NaN) is not low.
+bool Engine::resetPinLow() const
+{
+    return pinLevel(PinMCLR) <= 1.0f;
+}
+
+// The program starts again from the reset address, with a fresh wrap
+// allowance and a cleared watchdog.
+void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange)
+{
+    ResetMC(byResetPin, byWatchdog, byPinChange, byComparatorChange);
+    wrapAllowance_ = true;
+    I = ROM_Size - 1;
+    PC = pcMask_;
+    TaktsWDT = 0.0;
+}
+
+// Channel 2 and up (CHS1 = 1) read the internal reference.
+void Engine::completeConversion()
+{
+    const uint8_t adcon = RAM[size_t(AdrADCON0)];
+    const uint8_t result
+        = (adcon & adcon0::CHS1) ? kReferenceConversion : conversionOf(pinLevel((adcon & adcon0::CHS0) ? 1 : 0));
+    WriteRegByte(AdrADRES, result);
+    WriteRegBit(AdrADCON0, 1, false);
+    AdcCycles = 0;
+}
+
+// CMPOUT is stored without change marks. A comparison with an undriven
+// (NaN) input is false.
+void Engine::comparatorStep()
+{
+    uint8_t& comparator = RAM[size_t(AdrCMCON0)];
+    const float reference = (comparator & cmcon0::CNREF) ? pinLevel(1) : kReferenceVolts;
+    const float input = pinLevel((comparator & cmcon0::CPREF) ? 0 : 1);
+    const bool output = (reference > input) != bool(comparator & cmcon0::POL);
+    comparator = output ? uint8_t(comparator | cmcon0::CMPOUT) : uint8_t(comparator & ~cmcon0::CMPOUT);
+}
+
+// A sleeping chip wakes on a change of the comparator output or of GP0..GP3
+// against what SLEEP saw, each where the model has it and it is enabled.
+void Engine::sleepStep()
+{
+    if (AdrCMCON0 >= 0) {
+        const uint8_t comparator = RAM[size_t(AdrCMCON0)];
+        if ((comparator & cmcon0::CMPON) && !(comparator & cmcon0::CWU)
+            && ReadRegBit(AdrCMCON0, 7) != SleepCompOut) {
+            restartAfterReset(false, false, false, true);
+            return;
+        }
+    }
+    if (HasPinWake && !(RAM[reg::OPTION] & option::GPWU)) {
+        for (int bit = 0; bit < int(SleepPinLevels.size()); ++bit) {
+            if (ReadRegBit(reg::GPIO, bit) != SleepPinLevels[size_t(bit)]) {
+                restartAfterReset(false, false, true, false);
+                return;
+            }
+        }
+    }
+}
+
+// A new prescaler ratio or assignment leaves TMR0 as it is, as on the chip;
+// only the prescaler's own count starts again.
+void Engine::retuneTimer0(int32_t ratio)
+{
+    Tmr0Counts = RAM[reg::TMR0] * ratio;
+    Tmr0Ratio = ratio;
+}
+
+} // namespace corvel

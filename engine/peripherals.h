@@ -1,0 +1,164 @@
+// The peripheral steps between two instructions, in the chip's order: the
+// reset pin, the converter, the comparator, the watchdog, then either the
+// wake-up checks of sleep or timer 0. Each step counts the cycles of the
+// previous instruction (2 after a two-cycle one). What runs every pass is
+// inline here; the rarer work is in peripherals.cpp.
+#pragma once
+
+#include <bit>
+#include <limits>
+
+#include "engine/register_file.h"
+
+namespace corvel {
+
+namespace option {
+inline constexpr uint8_t PS = 0x07;
+inline constexpr uint8_t PSA = 0x08; // the prescaler belongs to the watchdog
+inline constexpr uint8_t T0SE = 0x10;
+inline constexpr uint8_t T0CS = 0x20;
+inline constexpr uint8_t GPWU = 0x80; // \GPWU, active low
+} // namespace option
+
+namespace cmcon0 {
+inline constexpr uint8_t CWU = 0x01; // \CWU, active low
+inline constexpr uint8_t CPREF = 0x02;
+inline constexpr uint8_t CNREF = 0x04;
+inline constexpr uint8_t CMPON = 0x08;
+inline constexpr uint8_t CMPT0CS = 0x10; // \CMPT0CS, active low
+inline constexpr uint8_t POL = 0x20;
+inline constexpr uint8_t CMPOUT = 0x80;
+} // namespace cmcon0
+
+namespace adcon0 {
+inline constexpr uint8_t ADON = 0x01;
+inline constexpr uint8_t GO = 0x02; // GO/\DONE
+inline constexpr uint8_t CHS0 = 0x04;
+inline constexpr uint8_t CHS1 = 0x08;
+} // namespace adcon0
+
+inline constexpr uint8_t kOscCalFosc4 = 0x01;
+
+// TMR0's prescaler ratio: 2^(PS+1), or 1 while the prescaler belongs to the
+// watchdog.
+constexpr int32_t timer0Ratio(uint8_t optionBits)
+{
+    return (optionBits & option::PSA) ? 1 : 2 << (optionBits & option::PS);
+}
+
+// A missing link or an unwired port is undriven.
+inline float Engine::pinLevel(int port) const
+{
+    return chipLink_ ? chipLink_->pinLevel(port) : std::numeric_limits<float>::quiet_NaN();
+}
+
+// A conversion takes 13 instruction cycles after GO is set.
+inline void Engine::converterStep(int cycles)
+{
+    const uint8_t adcon = RAM[size_t(AdrADCON0)];
+    if ((adcon & (adcon0::ADON | adcon0::GO)) != (adcon0::ADON | adcon0::GO))
+        return;
+    AdcCycles += cycles;
+    if (AdcCycles >= 13)
+        completeConversion();
+}
+
+// The prescaler divides the watchdog's cycles by 2^PS while it belongs to
+// the watchdog; the quotient is kept as a fraction.
+inline bool Engine::watchdogStep(int cycles)
+{
+    static constexpr double kShare[8] = {1.0, 1.0 / 2, 1.0 / 4, 1.0 / 8, 1.0 / 16, 1.0 / 32, 1.0 / 64, 1.0 / 128};
+    const uint8_t optionBits = RAM[reg::OPTION];
+    if (optionBits & option::PSA) {
+        WdtDivisor = uint8_t(1u << (optionBits & option::PS));
+        TaktsWDT += cycles * kShare[optionBits & option::PS];
+    } else {
+        TaktsWDT += cycles;
+    }
+    if (TaktsWDT > PeriodWDT) [[unlikely]] {
+        restartAfterReset(false, true, false, false);
+        return true;
+    }
+    return false;
+}
+
+// TMR0 and the prescaler row as the count shows them, each an internal byte
+// write of its own for the change marks.
+inline void Engine::tmr0Tick()
+{
+    uint32_t value = uint32_t(Tmr0Counts) >> std::countr_zero(uint32_t(Tmr0Ratio));
+    if (value > 255) {
+        value -= 256;
+        Tmr0Counts -= 256 * Tmr0Ratio;
+    }
+    const uint8_t timer = uint8_t(value);
+    ++accessEpoch_;
+    mark(reg::TMR0, 0xFF, uint8_t(RAM[reg::TMR0] ^ timer), false);
+    RAM[reg::TMR0] = timer;
+    ++accessEpoch_;
+    writeMapped(reg::Prescaler, 0xFF, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)), true);
+}
+
+// The clock is the comparator output while the comparator drives the timer,
+// else the instruction clock (T0CS = 0, or FOSC4 routing it out to the
+// timer's own pin), else the T0CKI pin.
+inline void Engine::timer0Step(int cycles)
+{
+    const uint8_t optionBits = RAM[reg::OPTION];
+    const int32_t ratio = timer0Ratio(optionBits);
+    if (ratio != Tmr0Ratio) [[unlikely]]
+        retuneTimer0(ratio);
+    if (AdrCMCON0 >= 0) {
+        const uint8_t comparator = RAM[size_t(AdrCMCON0)];
+        if ((comparator & (cmcon0::CMPON | cmcon0::CMPT0CS)) == cmcon0::CMPON) {
+            countTimer0Edge(comparator & cmcon0::CMPOUT);
+            return;
+        }
+    }
+    if (!(optionBits & option::T0CS) || (HasFOSC4 && (RAM[reg::OSCCAL] & kOscCalFosc4))) {
+        Tmr0Counts += cycles;
+        tmr0Tick();
+        return;
+    }
+    // A pin reads 1 when undriven or above 1.0 V.
+    countTimer0Edge(!chipLink_ || !(pinLevel(PinT0CKI) <= 1.0f));
+}
+
+// T0SE = 0 counts rising edges, T0SE = 1 falling ones.
+inline void Engine::countTimer0Edge(bool input)
+{
+    if (input == lastTimerClockLevel_) [[likely]]
+        return;
+    lastTimerClockLevel_ = input;
+    if (input != bool(RAM[reg::OPTION] & option::T0SE)) {
+        ++Tmr0Counts;
+        tmr0Tick();
+    }
+}
+
+// Timer 0, the watchdog, the reset pin, the comparator and the converter
+// step here, between two instructions; each step that writes registers
+// counts as one access of its own for the change marks. A reset or a
+// sleeping chip ends the pass without an instruction.
+inline bool Engine::peripheralStep()
+{
+    const int cycles = twoCycleMark_ ? 2 : 1;
+    if (chipLink_ && (CfgNoMCLRE < 0 || Config[size_t(CfgNoMCLRE)] == 1) && resetPinLow()) [[unlikely]] {
+        restartAfterReset(true, false, false, false);
+        return false;
+    }
+    if (AdrADCON0 >= 0)
+        converterStep(cycles);
+    if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & cmcon0::CMPON))
+        comparatorStep();
+    if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1 && watchdogStep(cycles))
+        return false;
+    if (SleepMode) [[unlikely]] {
+        sleepStep();
+        return false;
+    }
+    timer0Step(cycles);
+    return true;
+}
+
+} // namespace corvel

@@ -1,0 +1,329 @@
+// Timer 0 and the watchdog, stepped pass by pass: clock sources, edges,
+// prescaler ratios and their changes, the watchdog's thresholds with and
+// without the prescaler, and the watchdog during sleep.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine_support.h"
+
+using namespace enginetest;
+namespace reg = corvel::reg;
+namespace status = corvel::status;
+
+namespace {
+
+constexpr float kUndriven = std::numeric_limits<float>::quiet_NaN();
+constexpr int kWdte = 2; // configuration bit of the watchdog
+
+// OPTION bits.
+constexpr uint8_t PSA = 0x08;
+constexpr uint8_t T0SE = 0x10;
+constexpr uint8_t T0CS = 0x20;
+
+struct InstructionClockCase {
+    uint8_t option;
+    int passes;
+    uint8_t tmr0;
+    uint8_t prescaler; // the prescaler row
+};
+
+void PrintTo(const InstructionClockCase& c, std::ostream* os)
+{
+    *os << "OPTION " << int(c.option) << ", " << c.passes << " passes";
+}
+
+class Timer0InstructionClock : public testing::TestWithParam<InstructionClockCase> {};
+
+// One count per cycle, divided by 2^(PS+1) while the prescaler belongs to
+// the timer.
+TEST_P(Timer0InstructionClock, CountsCyclesThroughThePrescaler)
+{
+    const InstructionClockCase& c = GetParam();
+    Chip chip;
+    chip.reg(reg::OPTION) = c.option;
+    // NOPs from address 0, never running past the end of memory.
+    for (int left = c.passes; left > 0; left -= 200) {
+        chip.jump(0);
+        chip.step(uint64_t(std::min(left, 200)));
+    }
+    EXPECT_EQ(chip.reg(reg::TMR0), c.tmr0);
+    EXPECT_EQ(chip.reg(reg::Prescaler), c.prescaler);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, Timer0InstructionClock,
+    testing::Values(InstructionClockCase{PSA, 5, 5, 0}, InstructionClockCase{PSA, 300, 300 - 256, 0},
+        InstructionClockCase{0, 5, 2, 1}, // a ratio of 2: one count every two cycles
+        InstructionClockCase{1, 3 * 4 + 1, 3, 1}, InstructionClockCase{2, 3 * 8 + 1, 3, 1},
+        InstructionClockCase{3, 3 * 16 + 1, 3, 1}, InstructionClockCase{4, 3 * 32 + 1, 3, 1},
+        InstructionClockCase{5, 3 * 64 + 1, 3, 1}, InstructionClockCase{6, 3 * 128 + 1, 3, 1},
+        InstructionClockCase{7, 3 * 256 + 7, 3, 7}, InstructionClockCase{7, 256 * 256 + 3, 0, 3}));
+
+TEST(Timer0, ATwoCycleInstructionCountsTwiceInTheNextPass)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = PSA;
+    chip.load({op::GOTO(1), op::NOP(), op::NOP()});
+    chip.step();
+    EXPECT_EQ(chip.engine.Tmr0Counts, 1) << "the first pass of a run counts one";
+    chip.step();
+    EXPECT_EQ(chip.engine.Tmr0Counts, 3);
+    chip.step();
+    EXPECT_EQ(chip.engine.Tmr0Counts, 4);
+}
+
+TEST(Timer0, WrapsFrom255To0)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = PSA;
+    chip.run({op::MOVLW(0xFF), op::MOVWF(reg::TMR0)});
+    EXPECT_EQ(chip.reg(reg::TMR0), 0xFF);
+    chip.step();
+    EXPECT_EQ(chip.reg(reg::TMR0), 0);
+    EXPECT_EQ(chip.engine.Tmr0Counts, 0);
+}
+
+TEST(Timer0, ItsUpdateMarksTmr0AndThePrescalerRow)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = 0x00;
+    chip.step();
+    chip.clearMarks();
+    chip.step(); // 1 -> 2: TMR0 0 -> 1, prescaler 1 -> 0
+    EXPECT_TRUE(chip.marks(reg::TMR0).delta);
+    EXPECT_EQ(chip.marks(reg::TMR0).deltabit, 0xFF);
+    EXPECT_TRUE(chip.marks(reg::Prescaler).delta);
+    chip.engine.MatrixRAM[reg::TMR0].BreakPoint = true;
+    chip.step(); // TMR0 stays 1: no pause
+    EXPECT_EQ(chip.engine.rtPause, 0);
+    chip.step(); // TMR0 1 -> 2
+    EXPECT_EQ(chip.engine.rtPause, 1) << "a TMR0 breakpoint stops where the timer changes it";
+}
+
+// On the chip a new prescaler ratio or assignment leaves TMR0 as it is;
+// only the prescaler's own count starts again.
+TEST(Timer0, KeepsItsCountWhenThePrescalerChanges)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = 0x00; // ratio 2
+    chip.step(21);
+    ASSERT_EQ(chip.reg(reg::TMR0), 10);
+    ASSERT_EQ(chip.reg(reg::Prescaler), 1);
+    chip.run({op::MOVLW(0x03), op::OPTION()}); // ratio 16
+    EXPECT_EQ(chip.reg(reg::TMR0), 11);
+    EXPECT_EQ(chip.reg(reg::Prescaler), 0) << "OPTION clears the prescaler row";
+    chip.step();
+    EXPECT_EQ(chip.reg(reg::TMR0), 11);
+    EXPECT_EQ(chip.reg(reg::Prescaler), 1);
+    chip.step(15);
+    EXPECT_EQ(chip.reg(reg::TMR0), 12);
+    EXPECT_EQ(chip.reg(reg::Prescaler), 0);
+
+    chip.run({op::MOVLW(PSA), op::OPTION()}); // the prescaler goes to the watchdog
+    EXPECT_EQ(chip.reg(reg::TMR0), 12);
+    chip.step();
+    EXPECT_EQ(chip.reg(reg::TMR0), 13);
+    chip.step(2);
+    EXPECT_EQ(chip.reg(reg::TMR0), 15);
+
+    chip.run({op::MOVLW(0x00), op::OPTION()}); // back to the timer at a ratio of 2
+    const uint8_t before = chip.reg(reg::TMR0);
+    chip.step(4);
+    EXPECT_EQ(chip.reg(reg::TMR0), before + 2);
+}
+
+TEST(Timer0, AProgramWriteRestartsThePrescalerAtTheNewRatio)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = 0x01; // ratio 4
+    chip.step(6);
+    chip.run({op::MOVLW(0x40), op::MOVWF(reg::TMR0)});
+    EXPECT_EQ(chip.engine.Tmr0Counts, 0x40 * 4);
+    chip.step(4);
+    EXPECT_EQ(chip.reg(reg::TMR0), 0x41);
+}
+
+struct EdgeCase {
+    const char* name;
+    uint8_t option;
+    std::vector<float> levels; // of the T0CKI pin, one per pass
+    uint8_t tmr0;
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Timer0PinClock : public testing::TestWithParam<EdgeCase> {};
+
+TEST_P(Timer0PinClock, CountsTheSelectedEdges)
+{
+    const EdgeCase& c = GetParam();
+    Chip chip;
+    chip.reg(reg::OPTION) = c.option;
+    for (float level : c.levels) {
+        chip.link.levels[size_t(chip.engine.PinT0CKI)] = level;
+        chip.step();
+    }
+    EXPECT_EQ(chip.reg(reg::TMR0), c.tmr0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, Timer0PinClock,
+    testing::Values(EdgeCase{"Rising", T0CS | PSA, {5, 0, 5, 0, 5}, 3},
+        EdgeCase{"Falling", T0CS | T0SE | PSA, {5, 0, 5, 0, 5}, 2},
+        EdgeCase{"OneVoltIsLow", T0CS | PSA, {1.0f, 0, 1.0f}, 0},
+        EdgeCase{"AboveOneVoltIsHigh", T0CS | PSA, {1.0f, 1.01f, 1.0f, 1.01f}, 2},
+        EdgeCase{"UndrivenIsHigh", T0CS | PSA, {0, kUndriven, 0, kUndriven}, 2},
+        EdgeCase{"ThroughThePrescaler", T0CS, {5, 0, 5, 0, 5, 0, 5, 0, 5}, 2}),
+    [](const testing::TestParamInfo<EdgeCase>& info) { return std::string(info.param.name); });
+
+// OSCCAL's FOSC4 puts the instruction clock on the timer's pin, so the
+// timer counts cycles even with T0CS = 1; a model without FOSC4 counts the
+// pin.
+TEST(Timer0, Fosc4RoutesTheInstructionClock)
+{
+    for (int model : {corvel::kPic10F200, corvel::kPic12F508}) {
+        Chip chip(model);
+        chip.reg(reg::OPTION) = T0CS | PSA;
+        chip.reg(reg::OSCCAL) = 0x01;
+        chip.link.levels[size_t(chip.engine.PinT0CKI)] = 0;
+        chip.step(5);
+        EXPECT_EQ(chip.reg(reg::TMR0), model == corvel::kPic10F200 ? 5 : 0) << model;
+    }
+}
+
+// With the comparator on and \CMPT0CS = 0 the timer counts rises of CMPOUT,
+// whatever T0CS says.
+TEST(Timer0, TheComparatorOutputClocksIt)
+{
+    Chip chip(corvel::kPic10F204);
+    chip.reg(reg::OPTION) = PSA;      // T0CS = 0 would be the instruction clock
+    chip.reg(7) = 0x08 | 0x20;        // CMPON, POL: CMPOUT is 1 while CIN- is at or above 0.6 V
+    for (float level : {0.0f, 5.0f, 0.0f, 5.0f, 0.0f, 5.0f, 5.0f}) {
+        chip.link.levels[1] = level;
+        chip.step();
+    }
+    EXPECT_EQ(chip.reg(reg::TMR0), 3);
+    chip.reg(7) = 0x08 | 0x20 | 0x10; // \CMPT0CS = 1: back to the instruction clock
+    chip.step(4);
+    EXPECT_EQ(chip.reg(reg::TMR0), 7);
+}
+
+TEST(Timer0, SleepStopsIt)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = PSA;
+    chip.run({op::SLEEP()});
+    const uint8_t asleep = chip.reg(reg::TMR0);
+    chip.step(100);
+    EXPECT_EQ(chip.reg(reg::TMR0), asleep);
+    EXPECT_EQ(chip.engine.IC, 1);
+    EXPECT_EQ(chip.engine.MC, 1);
+}
+
+// ---- Watchdog ----
+
+struct WatchdogCase {
+    const char* name;
+    uint8_t option;
+    double counted; // TaktsWDT before the first pass
+    int passes;     // the pass that resets
+};
+
+void PrintTo(const WatchdogCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class WatchdogThreshold : public testing::TestWithParam<WatchdogCase> {};
+
+// The reset comes in the pass whose count first exceeds 18000; no
+// instruction runs in it.
+TEST_P(WatchdogThreshold, ResetsWhenTheCountExceedsThePeriod)
+{
+    const WatchdogCase& c = GetParam();
+    Chip chip;
+    chip.engine.Config[kWdte] = 1;
+    chip.reg(reg::OPTION) = c.option;
+    chip.engine.TaktsWDT = c.counted;
+    chip.step(uint64_t(c.passes - 1));
+    EXPECT_EQ(chip.engine.I, c.passes - 1) << "no reset yet";
+    EXPECT_TRUE(chip.status() & status::TO);
+    chip.step();
+    EXPECT_EQ(chip.engine.I, 255);
+    EXPECT_EQ(chip.engine.PC, 0x1FFu);
+    EXPECT_EQ(chip.engine.IC, c.passes - 1);
+    EXPECT_FALSE(chip.status() & status::TO);
+    EXPECT_TRUE(chip.status() & status::PD) << "awake";
+    EXPECT_EQ(chip.engine.TaktsWDT, 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prescaler, WatchdogThreshold,
+    testing::Values(WatchdogCase{"WithoutPrescaler", 0x00, 17995.0, 6},
+        WatchdogCase{"PrescalerOne", PSA, 17995.0, 6},
+        WatchdogCase{"PrescalerEight", PSA | 3, 18000.0 - 5.0 / 8, 6},
+        WatchdogCase{"Prescaler128", PSA | 7, 18000.0 - 5.0 / 128, 6},
+        WatchdogCase{"ExactlyThePeriodIsNoTimeOut", 0x00, 17999.0, 2}),
+    [](const testing::TestParamInfo<WatchdogCase>& info) { return std::string(info.param.name); });
+
+// A loop of 254 NOPs and a GOTO from the reset word on: 256 cycles a round.
+TEST(Watchdog, TimesOutAfter18000CyclesFromAFreshCount)
+{
+    struct Case {
+        uint8_t option;
+        int64_t cycles; // MC at the reset
+    };
+    for (const Case& c : {Case{0x00, 18000}, Case{PSA | 7, 18000 * 128 + 1}}) {
+        Chip chip;
+        chip.engine.Config[kWdte] = 1;
+        chip.reg(reg::OPTION) = c.option;
+        chip.engine.startRun();
+        chip.engine.ROM[254] = op::GOTO(0);
+        while (chip.status() & status::TO)
+            chip.step();
+        EXPECT_EQ(chip.engine.MC, c.cycles) << int(c.option);
+        EXPECT_EQ(chip.engine.WdtDivisor, (c.option & PSA) ? 128 : 0);
+    }
+}
+
+TEST(Watchdog, OffWhenItsConfigurationBitIsClear)
+{
+    Chip chip;
+    chip.engine.Config[kWdte] = 0;
+    chip.engine.TaktsWDT = 17999.0;
+    chip.step(100);
+    EXPECT_EQ(chip.engine.TaktsWDT, 17999.0);
+    EXPECT_EQ(chip.engine.IC, 100);
+}
+
+TEST(Watchdog, CountsDuringSleepAndWakesTheChip)
+{
+    Chip chip;
+    chip.engine.Config[kWdte] = 1;
+    chip.reg(reg::OPTION) = 0x00;
+    chip.run({op::SLEEP()});
+    chip.step(18000);
+    EXPECT_TRUE(chip.engine.SleepMode);
+    EXPECT_EQ(chip.engine.TaktsWDT, 18000.0);
+    chip.step();
+    EXPECT_FALSE(chip.engine.SleepMode);
+    EXPECT_EQ(chip.status() & (status::TO | status::PD), 0) << "a time-out during sleep";
+    EXPECT_EQ(chip.engine.I, 255);
+    EXPECT_EQ(chip.engine.IC, 1);
+    chip.step();
+    EXPECT_EQ(chip.engine.IC, 2) << "the program runs again from the reset address";
+}
+
+TEST(Watchdog, ClrwdtHoldsItOff)
+{
+    Chip chip;
+    chip.engine.Config[kWdte] = 1;
+    chip.reg(reg::OPTION) = 0x00;
+    chip.load({op::CLRWDT(), op::GOTO(0)});
+    chip.step(100'000);
+    EXPECT_TRUE(chip.status() & status::TO);
+    EXPECT_EQ(chip.engine.IC, 100'000);
+}
+
+} // namespace
