@@ -57,7 +57,7 @@ TW_EXPORT void SelectMC(uint8_t model);
  * going is ended first. */
 TW_EXPORT void Calculate_CuclPerCycMK(TStopRoutine stop);
 /* Ends the run and returns once its thread has ended; at once without a run.
- * Never call it from the stop routine. */
+ * Called from the stop routine it only clears the running flag. */
 TW_EXPORT void Stop_and_wait(void);
 TW_EXPORT void Destroy_CO(void);
 /* "Microchip PIC Baseline", zero-terminated UTF-16, owned by corvel. */
