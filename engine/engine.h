@@ -40,6 +40,7 @@ enum class RunStop : uint8_t {
     Address,     // the next word to execute is the stop address
     Paused,      // rtPause is set (a line or register breakpoint, or by hand)
     EndOfMemory, // the program ran past the end of memory a second time
+    FlagChanged, // a run flag or the pacing changed (the simulation thread's batches)
 };
 
 struct RunResult {
@@ -279,8 +280,12 @@ private:
 
     // Instructions (instructions.cpp).
     void executeInstruction();
-    template <bool kStopAddress>
+    // kWatchFlags: also return before a pass once a run flag or the pacing
+    // has changed since the call, so that the thread's wait sees the change.
+    template <bool kStopAddress, bool kWatchFlags>
     RunResult runPasses(uint64_t maxPasses, int32_t stopAddress);
+    // Up to `maxPasses` passes at the fastest rate, on the simulation thread.
+    RunResult runFastestBatch(uint64_t maxPasses);
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep();

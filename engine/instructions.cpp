@@ -490,9 +490,10 @@ void Engine::finishPass()
 
 // The hot path of the simulation: everything the pass calls is inlined into
 // it (flatten), and the check for a stop address exists only when one is set.
-template <bool kStopAddress>
+template <bool kStopAddress, bool kWatchFlags>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
+    const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
     uint64_t remaining = maxPasses;
     bool prepared = passPrepared_;
     passPrepared_ = true;
@@ -508,6 +509,8 @@ template <bool kStopAddress>
         }
         if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
             return {RunStop::Paused, maxPasses - remaining};
+        if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]
+            return {RunStop::FlagChanged, maxPasses - remaining};
         if (kStopAddress && I == stopAddress) [[unlikely]]
             return {RunStop::Address, maxPasses - remaining};
         if (remaining == 0) [[unlikely]]
@@ -520,7 +523,13 @@ template <bool kStopAddress>
 
 RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 {
-    return stopAddress < 0 ? runPasses<false>(maxPasses, stopAddress) : runPasses<true>(maxPasses, stopAddress);
+    return stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
+                           : runPasses<true, false>(maxPasses, stopAddress);
+}
+
+RunResult Engine::runFastestBatch(uint64_t maxPasses)
+{
+    return runPasses<false, true>(maxPasses, -1);
 }
 
 } // namespace corvel
