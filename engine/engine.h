@@ -301,6 +301,7 @@ private:
     void retuneTimer0(int32_t ratio);
     void countTimer0Edge(bool input);
     void tmr0Tick();
+    void storeTimerRow(int index, uint8_t value);
     void advance();
     void chargeExtraCycle();
     void skip();

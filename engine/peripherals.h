@@ -82,8 +82,22 @@ inline bool Engine::watchdogStep(int cycles)
     return false;
 }
 
-// TMR0 and the prescaler row as the count shows them, each an internal byte
-// write of its own for the change marks.
+// An internal byte write of a register with no side effects, as an access
+// of its own: what mark() does for a fresh access, without an access count
+// (the next instruction starts a new access before it writes anything).
+inline void Engine::storeTimerRow(int index, uint8_t value)
+{
+    TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
+    const uint8_t changed = RAM[size_t(index)] ^ value;
+    descriptor.delta = true;
+    descriptor.deltabit = 0xFF;
+    descriptor.greenDelta = !changed;
+    if (descriptor.BreakPoint && (changed || descriptor.GreenBP)) [[unlikely]]
+        rtPause.store(1, std::memory_order_relaxed);
+    RAM[size_t(index)] = value;
+}
+
+// TMR0 and the prescaler row as the count shows them, TMR0 first.
 inline void Engine::tmr0Tick()
 {
     uint32_t value = uint32_t(Tmr0Counts) >> std::countr_zero(uint32_t(Tmr0Ratio));
@@ -91,12 +105,8 @@ inline void Engine::tmr0Tick()
         value -= 256;
         Tmr0Counts -= 256 * Tmr0Ratio;
     }
-    const uint8_t timer = uint8_t(value);
-    ++accessEpoch_;
-    mark(reg::TMR0, 0xFF, uint8_t(RAM[reg::TMR0] ^ timer), false);
-    RAM[reg::TMR0] = timer;
-    ++accessEpoch_;
-    writeMapped(reg::Prescaler, 0xFF, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)), true);
+    storeTimerRow(reg::TMR0, uint8_t(value));
+    storeTimerRow(reg::Prescaler, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)));
 }
 
 // The clock is the comparator output while the comparator drives the timer,

@@ -1,5 +1,6 @@
 #include "engine/run_clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -30,9 +31,13 @@ RunClock& steadyRunClock()
     return clock;
 }
 
+// Beyond a millionth or a million times real time a factor means nothing
+// more; within those bounds every tick count stays far from overflow.
 double pacingFactor(double factor)
 {
-    return factor > 0.0 && std::isfinite(factor) ? factor : 1.0;
+    if (!(factor > 0.0) || !std::isfinite(factor))
+        return 1.0;
+    return std::clamp(factor, 1e-6, 1e6);
 }
 
 int64_t pacingTicksPerCycle(int64_t cycleTicks, double factor)

@@ -25,7 +25,7 @@ public:
 RunClock& steadyRunClock();
 
 // Factor as the pacing uses it: a factor that is not a positive number runs
-// at real time.
+// at real time; others are kept within 1e-6 .. 1e6.
 double pacingFactor(double factor);
 
 // One machine cycle of real-time pacing at `factor` times real time:

@@ -55,7 +55,11 @@ void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
 void Engine::Stop_and_wait()
 {
     rtRunning.store(0);
-    if (simThread_.joinable() && !onSimulationThread())
+    // On its own thread the run only learns to stop: the thread object
+    // belongs to the main program.
+    if (onSimulationThread())
+        return;
+    if (simThread_.joinable())
         simThread_.join();
 }
 
@@ -201,8 +205,9 @@ bool Engine::cycleDue(uint64_t seen)
     const double due = double(CuclPerCycMK) * factor;
     const double elapsed = double(clock_->now() - LastTSC);
     if (elapsed < due) {
-        if (due - elapsed > double(kSpinTicks))
-            clock_->wait(std::min(int64_t(due - elapsed) - kSpinTicks, kPollTicks), flagSignal_, seen);
+        const double sleepable = due - elapsed - double(kSpinTicks);
+        if (sleepable > 0)
+            clock_->wait(int64_t(std::min(sleepable, double(kPollTicks))), flagSignal_, seen);
         return false;
     }
     LastTSC += pacingTicksPerCycle(CuclPerCycMK, factor);

@@ -83,7 +83,9 @@ uint8_t comparedBits(const corvel::Engine& engine, int index)
     if (!descriptor.IsSFR)
         return 0xFF;
     // INDF is no storage; the register view mirrors the target, gpsim shows 0.
-    // TMR0 advances in the peripheral step, which is not part of this engine yet.
+    // TMR0: gpsim powers OPTION on as 0, so its timer counts at a ratio of 2
+    // before the program's OPTION; timer 0 has programs of its own
+    // (peripherals_gpsim_test.cpp).
     // PCL: gpsim shows the counter after its prefetch, one ahead.
     if (index == reg::INDF || index == reg::TMR0 || index == reg::PCL)
         return 0;
@@ -100,10 +102,6 @@ uint8_t comparedBits(const corvel::Engine& engine, int index)
     // gpsim clears \TO and \PD at power-on on its PIC10F/12F models.
     if (index == reg::STATUS && engine.HasPinWake)
         bits &= uint8_t(~(status::TO | status::PD));
-    // The comparator output is computed by the comparator step, not part of
-    // this engine yet.
-    if (index == engine.AdrCMCON0)
-        bits &= 0x7F;
     // Input pins: undriven here (read 1), gpsim's pin model otherwise.
     if (index == engine.AdrGPIO)
         bits &= uint8_t(~engine.RAM[reg::TRISGPIO]);

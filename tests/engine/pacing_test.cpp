@@ -125,6 +125,10 @@ TEST(Pacing, AFactorThatIsNotAPositiveNumberIsStoredAsOne)
     }
     engine.Set_RT_parametrs(1, 0, 0, 5, 0.25);
     EXPECT_EQ(engine.Factor, 0.25);
+    engine.Set_RT_parametrs(1, 0, 0, 5, 1e-300);
+    EXPECT_EQ(engine.Factor, 1e-6) << "a cycle of a million times its time at most";
+    engine.Set_RT_parametrs(1, 0, 0, 5, 1e300);
+    EXPECT_EQ(engine.Factor, 1e6);
 }
 
 // A factor stored past Set_RT_parametrs still never divides by zero: the

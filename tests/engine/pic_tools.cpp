@@ -140,7 +140,8 @@ bool gpsimInstalled()
 }
 
 std::optional<GpsimState> runGpsim(const std::string& processor, bool hasTris, const std::filesystem::path& hex,
-    int stopAddress, const std::filesystem::path& workDir, std::string& output)
+    int stopAddress, const std::filesystem::path& workDir, std::string& output, uint64_t cycleLimit,
+    int watchdogResets)
 {
     const std::filesystem::path script = workDir / "run.stc";
     {
@@ -149,9 +150,10 @@ std::optional<GpsimState> runGpsim(const std::string& processor, bool hasTris, c
             << "load " << hex.string() << "\n"
             << "frequency 4000000\n"
             << "break e " << stopAddress << "\n"
-            << "break c 2000000\n"
-            << "run\n"
-            << "dump\n"
+            << "break c " << cycleLimit << "\n";
+        for (int run = 0; run <= watchdogResets; ++run)
+            out << "run\n";
+        out << "dump\n"
             << processor << ".W\n"
             << processor << ".option\n"
             << "cycles\n";

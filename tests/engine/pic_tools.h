@@ -56,9 +56,11 @@ struct GpsimState {
 bool gpsimInstalled();
 
 // Runs the HEX file in gpsim at 4 MHz until `stopAddress` is about to
-// execute (or a cycle limit), in batch mode with a time limit. `hasTris`:
-// the processor has one direction register named "tris".
+// execute (or `cycleLimit`), in batch mode with a time limit. `hasTris`:
+// the processor has one direction register named "tris". gpsim halts at
+// every watchdog reset; `watchdogResets` says how many to run through.
 std::optional<GpsimState> runGpsim(const std::string& processor, bool hasTris, const std::filesystem::path& hex,
-    int stopAddress, const std::filesystem::path& workDir, std::string& output);
+    int stopAddress, const std::filesystem::path& workDir, std::string& output, uint64_t cycleLimit = 2'000'000,
+    int watchdogResets = 0);
 
 } // namespace pictools

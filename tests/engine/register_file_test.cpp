@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "engine/register_file.h" // IncPC is defined inline there
 #include "engine_support.h"
 
 using namespace enginetest;
