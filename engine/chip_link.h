@@ -12,6 +12,16 @@ public:
     // port numbering), NaN when nothing drives it or no node is wired.
     virtual float pinLevel(int port) const = 0;
 
+    // False when no node is wired to port `port`, so that it reads undriven
+    // until the wiring changes. The engine looks again at least every few
+    // thousand instructions; true (the default) has it read the port each
+    // time.
+    virtual bool portWired(int port) const
+    {
+        (void)port;
+        return true;
+    }
+
     // The unknown-bit choice of the device's saved settings: '0', '1', or any
     // other character for a random bit.
     virtual char unknownBitChoice() const = 0;

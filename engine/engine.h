@@ -86,7 +86,11 @@ public:
 
     // The engine does not own the link; nullptr detaches it. Without a link
     // every pin reads undriven and unknown bits are random.
-    void setChipLink(ChipLink* link) { chipLink_ = link; }
+    void setChipLink(ChipLink* link)
+    {
+        chipLink_ = link;
+        replanPeripherals();
+    }
     ChipLink* chipLink() const { return chipLink_; }
 
     // ---- Register file as the program sees it ----
@@ -236,7 +240,8 @@ public:
 
 private:
     // What a register write has to do besides storing the value.
-    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Fsr, Port, Adcon0 };
+    // Peripheral: a register that selects what the peripheral steps do.
+    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Fsr, Port, Adcon0, Peripheral };
 
     // A port register: its direction row, the bits whose input reads a pin
     // (or a forced 0), the bits a write refreshes from the pins first, and
@@ -289,6 +294,11 @@ private:
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep();
+    // Works out which steps the next passes take from the registers, the
+    // configuration and the wiring; replanPeripherals() has the next pass
+    // do it.
+    void planPeripherals();
+    void replanPeripherals() { peripheralWork_ |= kReplan; }
     float pinLevel(int port) const;
     void restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
     bool resetPinLow() const;
@@ -297,7 +307,6 @@ private:
     void comparatorStep();
     bool watchdogStep(int cycles);
     void sleepStep();
-    void timer0Step(int cycles);
     void retuneTimer0(int32_t ratio);
     void countTimer0Edge(bool input);
     void tmr0Tick();
@@ -380,6 +389,24 @@ private:
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
     bool lastTimerClockLevel_ = false;
+
+    // The peripheral plan (peripherals.cpp): what each pass has to do.
+    enum PeripheralWork : uint8_t {
+        kReplan = 1,
+        kResetPinStep = 2,
+        kConverterStep = 4,
+        kComparatorStep = 8,
+        kWatchdogStep = 16,
+        kSleepStep = 32,
+        kTimerCycles = 64, // timer 0 counts instruction cycles
+        kTimerEdges = 128, // timer 0 counts edges of timerClock_
+    };
+    // Edge sources of timer 0: the T0CKI pin, the comparator output, or an
+    // unwired T0CKI pin, which reads 1.
+    enum class TimerClock : uint8_t { Pin, Comparator, UnwiredPin };
+    uint8_t peripheralWork_ = kReplan;
+    TimerClock timerClock_ = TimerClock::Pin;
+    uint64_t wiredPorts_ = 0; // bit p: port p read through the link
     double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for
     int64_t tickCycle_ = 0;
     int64_t ticksPerCycle_ = 0;

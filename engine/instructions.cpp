@@ -404,6 +404,7 @@ inline void Engine::clrwdt(uint16_t)
 inline void Engine::sleep(uint16_t)
 {
     SleepMode = true;
+    replanPeripherals();
     ClrWdtStatus();
     const uint8_t pins = readFile(reg::GPIO);
     for (size_t bit = 0; bit < SleepPinLevels.size(); ++bit)
@@ -481,9 +482,13 @@ inline void Engine::executeInstruction()
 
 // ---- Passes ----
 
+// The main program may have changed the registers or the configuration
+// since the last pass; each pass here, and each batch of passes below,
+// plans the peripherals afresh.
 void Engine::finishPass()
 {
     passPrepared_ = false;
+    replanPeripherals();
     if (peripheralStep())
         executeInstruction();
 }
@@ -494,6 +499,7 @@ template <bool kStopAddress, bool kWatchFlags>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
+    replanPeripherals();
     uint64_t remaining = maxPasses;
     bool prepared = passPrepared_;
     passPrepared_ = true;

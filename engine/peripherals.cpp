@@ -37,6 +37,7 @@ bool Engine::resetPinLow() const
 void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange)
 {
     ResetMC(byResetPin, byWatchdog, byPinChange, byComparatorChange);
+    replanPeripherals();
     wrapAllowance_ = true;
     I = ROM_Size - 1;
     PC = pcMask_;
@@ -85,6 +86,56 @@ void Engine::sleepStep()
             }
         }
     }
+}
+
+// Each step a pass takes depends on registers that change seldom: the plan
+// is made again after a program write to OPTION, OSCCAL, CMCON0 or ADCON0,
+// after SLEEP and every reset, and at the start of every batch of passes
+// (which covers the main program's changes of registers, configuration and
+// wiring). A pin with nothing wired to it is not read; it is undriven.
+void Engine::planPeripherals()
+{
+    wiredPorts_ = 0;
+    if (chipLink_) {
+        for (const int32_t port : {PinMCLR, PinT0CKI, int32_t(0), int32_t(1)}) {
+            if (port >= 0 && port < 64 && chipLink_->portWired(port))
+                wiredPorts_ |= uint64_t(1) << port;
+        }
+    }
+    const auto wired = [&](int32_t port) { return chipLink_ && (port < 0 || port >= 64 || (wiredPorts_ >> port & 1)); };
+
+    uint8_t work = 0;
+    if ((CfgNoMCLRE < 0 || Config[size_t(CfgNoMCLRE)] == 1) && wired(PinMCLR))
+        work |= kResetPinStep;
+    if (AdrADCON0 >= 0)
+        work |= kConverterStep;
+    const uint8_t comparator = AdrCMCON0 >= 0 ? RAM[size_t(AdrCMCON0)] : 0;
+    if (comparator & cmcon0::CMPON)
+        work |= kComparatorStep;
+    if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1)
+        work |= kWatchdogStep;
+    if (SleepMode)
+        work |= kSleepStep;
+
+    // The clock is the comparator output while the comparator drives the
+    // timer, else the instruction clock (T0CS = 0, or FOSC4 routing it out
+    // to the timer's own pin), else the T0CKI pin.
+    const uint8_t optionBits = RAM[reg::OPTION];
+    if (const int32_t ratio = timer0Ratio(optionBits); ratio != Tmr0Ratio)
+        retuneTimer0(ratio);
+    if ((comparator & (cmcon0::CMPON | cmcon0::CMPT0CS)) == cmcon0::CMPON) {
+        work |= kTimerEdges;
+        timerClock_ = TimerClock::Comparator;
+    } else if (!(optionBits & option::T0CS) || (HasFOSC4 && (RAM[reg::OSCCAL] & kOscCalFosc4))) {
+        work |= kTimerCycles;
+    } else if (wired(PinT0CKI)) {
+        work |= kTimerEdges;
+        timerClock_ = TimerClock::Pin;
+    } else if (!lastTimerClockLevel_) {
+        work |= kTimerEdges;
+        timerClock_ = TimerClock::UnwiredPin;
+    }
+    peripheralWork_ = work;
 }
 
 // A new prescaler ratio or assignment leaves TMR0 as it is, as on the chip;

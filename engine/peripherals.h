@@ -49,7 +49,9 @@ constexpr int32_t timer0Ratio(uint8_t optionBits)
 // A missing link or an unwired port is undriven.
 inline float Engine::pinLevel(int port) const
 {
-    return chipLink_ ? chipLink_->pinLevel(port) : std::numeric_limits<float>::quiet_NaN();
+    if (!chipLink_ || (port >= 0 && port < 64 && !(wiredPorts_ >> port & 1)))
+        return std::numeric_limits<float>::quiet_NaN();
+    return chipLink_->pinLevel(port);
 }
 
 // A conversion takes 13 instruction cycles after GO is set.
@@ -109,31 +111,6 @@ inline void Engine::tmr0Tick()
     storeTimerRow(reg::Prescaler, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)));
 }
 
-// The clock is the comparator output while the comparator drives the timer,
-// else the instruction clock (T0CS = 0, or FOSC4 routing it out to the
-// timer's own pin), else the T0CKI pin.
-inline void Engine::timer0Step(int cycles)
-{
-    const uint8_t optionBits = RAM[reg::OPTION];
-    const int32_t ratio = timer0Ratio(optionBits);
-    if (ratio != Tmr0Ratio) [[unlikely]]
-        retuneTimer0(ratio);
-    if (AdrCMCON0 >= 0) {
-        const uint8_t comparator = RAM[size_t(AdrCMCON0)];
-        if ((comparator & (cmcon0::CMPON | cmcon0::CMPT0CS)) == cmcon0::CMPON) {
-            countTimer0Edge(comparator & cmcon0::CMPOUT);
-            return;
-        }
-    }
-    if (!(optionBits & option::T0CS) || (HasFOSC4 && (RAM[reg::OSCCAL] & kOscCalFosc4))) {
-        Tmr0Counts += cycles;
-        tmr0Tick();
-        return;
-    }
-    // A pin reads 1 when undriven or above 1.0 V.
-    countTimer0Edge(!chipLink_ || !(pinLevel(PinT0CKI) <= 1.0f));
-}
-
 // T0SE = 0 counts rising edges, T0SE = 1 falling ones.
 inline void Engine::countTimer0Edge(bool input)
 {
@@ -147,27 +124,52 @@ inline void Engine::countTimer0Edge(bool input)
 }
 
 // Timer 0, the watchdog, the reset pin, the comparator and the converter
-// step here, between two instructions; each step that writes registers
-// counts as one access of its own for the change marks. A reset or a
-// sleeping chip ends the pass without an instruction.
+// step here, between two instructions, as far as the plan has them; each
+// step that writes registers counts as one access of its own for the change
+// marks. A reset or a sleeping chip ends the pass without an instruction.
 inline bool Engine::peripheralStep()
 {
+    if (!peripheralWork_)
+        return true;
+    if (peripheralWork_ & kReplan) [[unlikely]]
+        planPeripherals();
+    const uint8_t work = peripheralWork_;
     const int cycles = twoCycleMark_ ? 2 : 1;
-    if (chipLink_ && (CfgNoMCLRE < 0 || Config[size_t(CfgNoMCLRE)] == 1) && resetPinLow()) [[unlikely]] {
-        restartAfterReset(true, false, false, false);
-        return false;
+    if (work & (kResetPinStep | kConverterStep | kComparatorStep | kWatchdogStep | kSleepStep)) {
+        if ((work & kResetPinStep) && resetPinLow()) [[unlikely]] {
+            restartAfterReset(true, false, false, false);
+            return false;
+        }
+        if (work & kConverterStep)
+            converterStep(cycles);
+        if (work & kComparatorStep)
+            comparatorStep();
+        if ((work & kWatchdogStep) && watchdogStep(cycles))
+            return false;
+        if (work & kSleepStep) {
+            sleepStep();
+            return false;
+        }
     }
-    if (AdrADCON0 >= 0)
-        converterStep(cycles);
-    if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & cmcon0::CMPON))
-        comparatorStep();
-    if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1 && watchdogStep(cycles))
-        return false;
-    if (SleepMode) [[unlikely]] {
-        sleepStep();
-        return false;
+    if (work & kTimerCycles) {
+        Tmr0Counts += cycles;
+        tmr0Tick();
+    } else if (work & kTimerEdges) {
+        switch (timerClock_) {
+        case TimerClock::Pin:
+            // A pin reads 1 when undriven or above 1.0 V.
+            countTimer0Edge(!(pinLevel(PinT0CKI) <= 1.0f));
+            break;
+        case TimerClock::Comparator:
+            countTimer0Edge(RAM[size_t(AdrCMCON0)] & cmcon0::CMPOUT);
+            break;
+        case TimerClock::UnwiredPin:
+            // Once the input has risen it stays: nothing more to count.
+            countTimer0Edge(true);
+            peripheralWork_ &= uint8_t(~kTimerEdges);
+            break;
+        }
     }
-    timer0Step(cycles);
     return true;
 }
 

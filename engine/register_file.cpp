@@ -39,6 +39,12 @@ void Engine::configureRegisterFile()
     kind_[reg::FSR] = RegisterKind::Fsr;
     if (AdrADCON0 >= 0)
         kind_[size_t(AdrADCON0)] = RegisterKind::Adcon0;
+    kind_[reg::OPTION] = RegisterKind::Peripheral;
+    if (AdrOSCCAL >= 0)
+        kind_[size_t(AdrOSCCAL)] = RegisterKind::Peripheral;
+    if (AdrCMCON0 >= 0)
+        kind_[size_t(AdrCMCON0)] = RegisterKind::Peripheral;
+    replanPeripherals();
 
     ports_ = {};
     if (AdrGPIO >= 0) {
@@ -191,7 +197,15 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         return;
     case RegisterKind::Adcon0:
         writeAdcon0(index, mask, value);
+        replanPeripherals();
         return;
+    case RegisterKind::Peripheral: {
+        uint8_t& stored = RAM[size_t(index)];
+        mark(index, mask, uint8_t((stored ^ value) & mask), false);
+        stored = uint8_t((stored & ~mask) | (value & mask));
+        replanPeripherals();
+        return;
+    }
     }
 }
 

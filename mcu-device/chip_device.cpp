@@ -216,6 +216,11 @@ float ChipDevice::Link::pinLevel(int port) const
     return node ? node->GetLevel() : NotDrivenLevel;
 }
 
+bool ChipDevice::Link::portWired(int port) const
+{
+    return port >= 0 && port < device_.Port.length() && device_.Port[port]->Node;
+}
+
 char ChipDevice::Link::unknownBitChoice() const
 {
     const TArrayChar record = device_.SaveData();

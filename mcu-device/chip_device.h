@@ -54,6 +54,7 @@ private:
         {
         }
         float pinLevel(int port) const override;
+        bool portWired(int port) const override;
         char unknownBitChoice() const override;
         void storeConfigBit(int bit, char value) override;
 

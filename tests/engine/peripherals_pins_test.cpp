@@ -353,3 +353,53 @@ INSTANTIATE_TEST_SUITE_P(Control, ComparatorWake,
     [](const testing::TestParamInfo<ComparatorWakeCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// ---- Unwired pins ----
+
+// A chip device that tells which ports have a node and records the reads.
+class PartlyWiredLink : public FakeChipLink {
+public:
+    bool portWired(int port) const override { return wired >> port & 1; }
+    float pinLevel(int port) const override
+    {
+        readPorts.push_back(port);
+        return FakeChipLink::pinLevel(port);
+    }
+    uint64_t wired = 0;
+    mutable std::vector<int> readPorts;
+};
+
+// A port with nothing wired reads undriven without asking the device; the
+// wiring is looked at again at the next batch of passes.
+TEST(UnwiredPins, AreNotReadAndCountAsUndriven)
+{
+    PartlyWiredLink link;
+    corvel::Engine engine;
+    engine.SelectMC(corvel::kPic16F54); // its reset pin always acts
+    engine.setChipLink(&link);
+    engine.PowerOnReset();
+    engine.RAM[reg::OPTION] = 0x28; // T0CS = 1, rising edges, no prescaler
+    engine.startRun();
+    link.levels[size_t(engine.PinMCLR)] = 0.0f;
+    link.levels[size_t(engine.PinT0CKI)] = 0.0f;
+    engine.runSynchronously(100);
+    EXPECT_TRUE(link.readPorts.empty());
+    EXPECT_EQ(engine.IC, 100) << "an unwired reset pin is undriven";
+    EXPECT_EQ(engine.RAM[reg::TMR0], 1) << "an unwired timer pin reads 1: one rise from the run's start";
+
+    link.wired = uint64_t(1) << engine.PinT0CKI;
+    engine.runSynchronously(1);
+    EXPECT_EQ(link.readPorts, std::vector<int>{engine.PinT0CKI});
+    link.levels[size_t(engine.PinT0CKI)] = 5.0f;
+    engine.runSynchronously(1);
+    EXPECT_EQ(engine.RAM[reg::TMR0], 2);
+
+    link.wired |= uint64_t(1) << engine.PinMCLR;
+    engine.runSynchronously(1);
+    EXPECT_EQ(engine.IC, 102) << "held in reset once the pin is wired";
+    EXPECT_EQ(engine.I, engine.ROM_Size - 1);
+}
+
+} // namespace

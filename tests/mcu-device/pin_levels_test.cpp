@@ -301,4 +301,15 @@ TEST_F(ChipPinOnNode, ResetPinReadsItsNode)
     EXPECT_EQ(engineReads(3), 5.0f);
 }
 
+// The engine skips reading ports with no node until the wiring changes.
+TEST_F(ChipPinOnNode, OnlyPortsWithANodeAreWired)
+{
+    wire(3, {0});
+    const ChipLink* link = engine_.chipLink();
+    EXPECT_TRUE(link->portWired(3));
+    EXPECT_FALSE(link->portWired(0));
+    EXPECT_FALSE(link->portWired(-1));
+    EXPECT_FALSE(link->portWired(chip_->Port.length()));
+}
+
 } // namespace
