@@ -287,17 +287,6 @@ bool IsSoundChipSaveData(const QByteArray& saveData)
     return true;
 }
 
-const QStringList& RefusedModels()
-{
-    static const QStringList models = {"PIC12F519", "PIC16F505", "PIC16F506", "PIC16F526"};
-    return models;
-}
-
-bool IsRefusedModel(const QByteArray& model)
-{
-    return RefusedModels().contains(QString::fromUtf8(model));
-}
-
 TProjectReadResult ReadProjectFile(const QString& fileName, const TPortCountQuery& portCount, QString* error)
 {
     QFile file(fileName);

@@ -97,11 +97,6 @@ QStringList SourceLinesFromText(const QString& text);
 // and the unknown-bit value.
 bool IsSoundChipSaveData(const QByteArray& saveData);
 
-// Models listed by the microcontroller library that cannot be simulated; the
-// model choice and the project loader both refuse them.
-const QStringList& RefusedModels();
-bool IsRefusedModel(const QByteArray& model);
-
 // Reads fileName and decodes it; a file that cannot be read gives
 // TProjectFault::Unreadable with *error holding the platform's reason.
 TProjectReadResult ReadProjectFile(const QString& fileName, const TPortCountQuery& portCount,

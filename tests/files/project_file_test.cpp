@@ -337,14 +337,6 @@ TEST(ProjectFileTest, DamagedFilesAreRefusedWithTheirFault)
     }
 }
 
-TEST(ProjectFileTest, RefusedModelsAreTheOnesTheModelChoiceRefuses)
-{
-    for (const char* model : {"PIC12F519", "PIC16F505", "PIC16F506", "PIC16F526"})
-        EXPECT_TRUE(IsRefusedModel(model)) << model;
-    for (const char* model : {"PIC12F508", "PIC16F59", "pic16f505", ""})
-        EXPECT_FALSE(IsRefusedModel(model)) << model;
-}
-
 TEST(ProjectFileTest, FilesAreWrittenWholeOrNotAtAll)
 {
     QTemporaryDir dir;
