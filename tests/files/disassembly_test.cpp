@@ -6,7 +6,9 @@
 
 #include "bound_corvel.h"
 #include "files_support.h"
+#include "ide/asm/assembler.h"
 #include "ide/asm/disassembly_source.h"
+#include "ide/main/user_message.h"
 #include "ide/files/intel_hex.h"
 #include "ide/files/program_memory.h"
 #include "qt_printers.h"
@@ -36,6 +38,32 @@ constexpr std::uint8_t kPIC12F508 = 6;
 constexpr std::uint8_t kPIC12F509 = 7;
 constexpr std::uint8_t kPIC16F57 = 14;
 
+// The listing as the editor would hand it to the assembler.
+class ListingLines final : public TSourceLines {
+public:
+    explicit ListingLines(QStringList lines) : lines_(std::move(lines)) {}
+    int LineCount() const override { return int(lines_.size()); }
+    QString LineText(int line) const override { return lines_.value(line); }
+    bool LineBreakpoint(int) const override { return false; }
+    void MarkError(int, int, int) override {}
+
+private:
+    QStringList lines_;
+};
+
+// Assembles `lines` with our assembler into the bound library; the messages
+// it showed go to *messages.
+bool AssembleListing(const QStringList& listing, QStringList* messages)
+{
+    ListingLines lines(listing);
+    const TMessageSink previous = SetMessageSink([&](const QString& text) { *messages << text; });
+    std::int32_t programSize = 0;
+    const bool assembled = CompileAll(lines, programSize);
+    SetMessageSink(previous);
+    return assembled;
+}
+
+
 TEST_F(DisassemblyTest, LabelsAreNumberedInOrderOfFirstReference)
 {
     // GOTO 5, CALL 2, NOP, GOTO 5, MOVLW 0Fh, RETLW 00h
@@ -44,6 +72,12 @@ TEST_F(DisassemblyTest, LabelsAreNumberedInOrderOfFirstReference)
     EXPECT_EQ(listing.lines, QStringList({"GOTO lbl1", "CALL lbl2", "lbl2:NOP", "GOTO lbl1", "MOVLW 0Fh",
                                  "lbl1:RETLW 00h"}));
     EXPECT_EQ(listing.tableofLinks, (std::vector<TArrayOfLinks>{{1, 5}, {2, 2}}));
+
+    QStringList messages;
+    ASSERT_TRUE(AssembleListing(listing.lines, &messages)) << messages.join('\n').toStdString();
+    const std::vector<std::uint16_t> words = {0xA05, 0x902, 0x000, 0xA05, 0xC0F, 0x800};
+    for (std::int32_t address = 0; address < 6; ++address)
+        EXPECT_EQ(memory.Word(address), words[std::size_t(address)]) << address;
 }
 
 TEST_F(DisassemblyTest, TheTrailingFillIsTrimmedButALabelledNopStays)
@@ -67,6 +101,13 @@ TEST_F(DisassemblyTest, AJumpToAWordWithoutALineKeepsItsNumber)
         expected << "NOP";
     expected << "lbl2:NOP";
     EXPECT_EQ(listing.lines, expected);
+
+    // The listing assembles back to the same words.
+    QStringList messages;
+    ASSERT_TRUE(AssembleListing(listing.lines, &messages)) << messages.join('\n').toStdString();
+    const std::vector<std::uint16_t> words = {0xAFF, 0xBA5, 0x9FF, 0xA01, 0x9FE};
+    for (std::int32_t address = 0; address < 255; ++address)
+        EXPECT_EQ(memory.Word(address), address < 5 ? words[std::size_t(address)] : kFillWord) << address;
     EXPECT_EQ(listing.tableofLinks, (std::vector<TArrayOfLinks>{{1, 1}, {2, 254}}));
 }
 
@@ -146,6 +187,19 @@ TEST_F(DisassemblyTest, AGpasmProgramListsToSourceThatGpasmAssemblesToTheSameWor
         }
         ASSERT_EQ(std::size_t(next - 1), listing.tableofLinks.size());
 
+        std::vector<std::uint16_t> imported;
+        for (std::int32_t address = 0; address < model.romSize; ++address)
+            imported.push_back(memory.Word(address));
+
+        // Our own assembler turns the listing back into the same words.
+        QStringList messages;
+        ASSERT_TRUE(AssembleListing(listing.lines, &messages)) << messages.join('\n').toStdString();
+        for (std::int32_t address = 0; address < model.romSize - 1; ++address) {
+            ASSERT_EQ(memory.Word(address), imported[std::size_t(address)])
+                << model.processor << " word " << address << ": " << listing.lines.value(address).toStdString();
+        }
+
+        // And so does gpasm.
         const auto back = filestest::Gpasm(ForGpasm(listing.lines, model.processor), model.processor, false,
             &diagnostics);
         ASSERT_TRUE(back) << model.processor << ": " << diagnostics;
@@ -153,7 +207,7 @@ TEST_F(DisassemblyTest, AGpasmProgramListsToSourceThatGpasmAssemblesToTheSameWor
         for (std::int32_t address = 0; address < model.romSize - 1; ++address) {
             const auto word = words.find(address);
             const std::uint16_t listed = word == words.end() ? kFillWord : word->second;
-            ASSERT_EQ(listed, memory.Word(address)) << model.processor << " word " << address << ": "
+            ASSERT_EQ(listed, imported[std::size_t(address)]) << model.processor << " word " << address << ": "
                                                     << listing.lines.value(address).toStdString();
         }
     }
