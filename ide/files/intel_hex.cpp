@@ -1,8 +1,6 @@
 #include "ide/files/intel_hex.h"
 
-#include <QFile>
-
-#include "ide/files/safe_write.h"
+#include "ide/files/file_access.h"
 #include "ide/texts/texts.h"
 
 QString HexErrorText;
@@ -13,6 +11,9 @@ constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::int32_t kConfigByteAddress = 0x1FFE;
 constexpr std::int32_t kIdLocationWords = 4;
 constexpr std::int32_t kWordsPerRecord = 8;
+// Far more than any program of these chips takes (2048 words are about 12 KB
+// of records); a larger file is read no further.
+constexpr qint64 kLargestHexFile = 16 * 1024 * 1024;
 
 std::int32_t HexDigitValue(char digit)
 {
@@ -240,12 +241,19 @@ std::optional<THexImage> ParseIntelHex(const QByteArray& text, std::int32_t romS
 
 bool ImportIntelHex(const QString& fileName, TProgramMemory& memory)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        HexErrorText = GetText(1010) + " (" + file.errorString() + ')';
+    QByteArray text;
+    QString error;
+    switch (ReadFileBounded(fileName, kLargestHexFile, &text, &error)) {
+    case TReadResult::Read:
+        return ImportIntelHexText(text, memory);
+    case TReadResult::TooLarge:
+        HexErrorText = GetText(1150) + " - " + GetText(1156);
         return false;
+    case TReadResult::Failed:
+        break;
     }
-    return ImportIntelHexText(file.readAll(), memory);
+    HexErrorText = GetText(1010) + " (" + error + ')';
+    return false;
 }
 
 bool ImportIntelHexText(const QByteArray& text, TProgramMemory& memory)

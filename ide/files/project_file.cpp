@@ -1,9 +1,7 @@
 #include "ide/files/project_file.h"
 
-#include <QFile>
-
 #include "devices/contract.h"
-#include "ide/files/safe_write.h"
+#include "ide/files/file_access.h"
 
 namespace {
 
@@ -16,6 +14,9 @@ constexpr qsizetype kRecordHeaderSize = 1 + 3 * (1 + kImageSize) + 4 + 4 + 4;
 constexpr qsizetype kChipSaveDataSize = 23;
 constexpr qsizetype kFrequencyFirst = 13;
 constexpr qsizetype kFrequencyDigits = 9;
+// The format's counts are 32-bit; no sound project comes near this size, and
+// reading stops here rather than filling memory from an endless file.
+constexpr qint64 kLargestProjectFile = qint64(256) * 1024 * 1024;
 
 // ---- Writing ----
 
@@ -289,19 +290,18 @@ bool IsSoundChipSaveData(const QByteArray& saveData)
 
 TProjectReadResult ReadProjectFile(const QString& fileName, const TPortCountQuery& portCount, QString* error)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (ReadFileBounded(fileName, kLargestProjectFile, &bytes, error)) {
+    case TReadResult::Read:
+        return DecodeProject(bytes, portCount);
+    case TReadResult::TooLarge:
         if (error)
-            *error = file.errorString();
-        return Fail(TProjectFault::Unreadable);
+            *error = QStringLiteral("The file is too large");
+        break;
+    case TReadResult::Failed:
+        break;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return Fail(TProjectFault::Unreadable);
-    }
-    return DecodeProject(bytes, portCount);
+    return Fail(TProjectFault::Unreadable);
 }
 
 bool WriteProjectFile(const QString& fileName, const TProjectDescription& project, QString* error)

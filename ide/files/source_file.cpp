@@ -4,7 +4,7 @@
 
 #include <QStringDecoder>
 
-#include "ide/files/safe_write.h"
+#include "ide/files/file_access.h"
 
 namespace {
 
