@@ -22,6 +22,12 @@ constexpr std::int32_t EmailText = 3101;
 constexpr std::int32_t ReportPromptText = 3102;
 constexpr std::int32_t ConnectingText = 2052;
 
+// The width a button needs to show its caption whole.
+int CaptionWidth(const QPushButton& button)
+{
+    return button.fontMetrics().horizontalAdvance(QString(button.text()).remove(QLatin1Char('&'))) + 16;
+}
+
 } // namespace
 
 TformBugReport::TformBugReport(QWidget* parent)
@@ -80,6 +86,13 @@ void TformBugReport::FormCreate()
     Label1->setText(GetText(UserNameText));
     Label2->setText(GetText(EmailText));
     memoReport->setPlainText(GetText(ReportPromptText));
+
+    // A caption wider than the design's button widens it to the left.
+    if (const int needed = CaptionWidth(*btnSend); needed > btnSend->width()) {
+        const int right = btnSend->geometry().right() + 1;
+        btnSend->setGeometry(right - needed, btnSend->y(), needed, btnSend->height());
+        lblSending->resize(btnSend->x() - 6 - lblSending->x(), lblSending->height());
+    }
 
     // The labels sit at their design places; in another language they may
     // be wider than the room before their edit, so an edit moves right of

@@ -1,5 +1,6 @@
 #include "ide/web/update_check.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QCheckBox>
@@ -33,6 +34,12 @@ constexpr std::int32_t LatestVersionIsText = 2057;
 constexpr std::int32_t VersionHistoryText = 2058;
 
 constexpr int ShowCheckIntervalMs = 10000;
+
+// The width a button needs to show its caption whole.
+int CaptionWidth(const QPushButton& button)
+{
+    return button.fontMetrics().horizontalAdvance(QString(button.text()).remove(QLatin1Char('&'))) + 16;
+}
 
 // The text of a failure code of the service, 0 for any other reply.
 std::int32_t FailureText(const QString& reply)
@@ -175,6 +182,20 @@ void TformCheckUpdates::FormCreate()
     btnDownNInst->setText(GetText(DownloadText));
     btnCancel->setText(GetText(CloseText));
     ChkDontCheck->setText(GetText(CheckAtStartupText));
+
+    // A caption wider than the design's button (the Russian one) takes room
+    // from the Close button's spare width first, then from the left, short
+    // of the check box's own text.
+    if (CaptionWidth(*btnDownNInst) > btnDownNInst->width()) {
+        const int closeRight = btnCancel->geometry().right() + 1;
+        const int closeWidth = std::max(75, CaptionWidth(*btnCancel));
+        btnCancel->setGeometry(closeRight - closeWidth, btnCancel->y(), closeWidth, btnCancel->height());
+        const int buttonRight = btnCancel->x() - 6;
+        const int boxTextRight = ChkDontCheck->x() + ChkDontCheck->sizeHint().width();
+        const int left = std::max(buttonRight - CaptionWidth(*btnDownNInst), boxTextRight + 6);
+        btnDownNInst->setGeometry(left, btnDownNInst->y(), buttonRight - left, btnDownNInst->height());
+        ChkDontCheck->resize(left - 6 - ChkDontCheck->x(), ChkDontCheck->height());
+    }
 
     ChkDontCheck->setChecked(ReadRegBool(kCheckUpdatesSetting));
     if (ChkDontCheck->isChecked()) {

@@ -55,6 +55,9 @@ TEST_F(BugReportTest, TheFormTakesItsTextsAndLayoutAtCreation)
         EXPECT_LE(texted.Label2->geometry().right(), texted.edtEmail->x()) << language;
         EXPECT_LE(texted.edtUserName->geometry().right(), texted.Label2->x()) << language;
         EXPECT_LE(texted.edtEmail->geometry().right(), 695) << language;
+        for (const QPushButton* button : {texted.btnSend, texted.btnCancel})
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 8) << language;
+        EXPECT_LT(texted.btnSend->geometry().right(), texted.btnCancel->x()) << language;
     }
 }
 

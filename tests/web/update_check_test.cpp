@@ -191,6 +191,23 @@ TEST_F(UpdateCheckTest, TheStartupSettingDecidesTheFirstCheckAndTheBoxWritesIt)
     EXPECT_EQ(service.requestCount(), 2u);
 }
 
+// Every caption fits its button and the check box's text stays clear of
+// them, in both languages.
+TEST_F(UpdateCheckTest, CaptionsFitInEitherLanguage)
+{
+    WriteRegBool(kCheckUpdatesSetting, false);
+    for (const int language : {0, 1}) {
+        Language = language;
+        TformCheckUpdates form;
+        for (const QPushButton* button : {form.btnDownNInst, form.btnCancel})
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 8) << language;
+        EXPECT_LE(form.ChkDontCheck->x() + form.ChkDontCheck->sizeHint().width(), form.btnDownNInst->x())
+            << language;
+        EXPECT_LE(form.ChkDontCheck->geometry().right(), form.btnDownNInst->x()) << language;
+        EXPECT_LT(form.btnDownNInst->geometry().right(), form.btnCancel->x()) << language;
+    }
+}
+
 TEST_F(UpdateCheckTest, ActivationsWhileACheckIsUnderWayDoNotPileUp)
 {
     TStandInService service([](const TRecordedRequest&) { return TStandInReply{200, "", {}, true}; });
