@@ -47,6 +47,17 @@ inline std::unique_ptr<TMDIChild> OpenSource(const QString& text)
     return window;
 }
 
+// Processes events until `done` or ten seconds passed; `done`'s last answer.
+template <typename Done>
+bool ProcessUntil(Done done)
+{
+    QElapsedTimer limit;
+    limit.start();
+    while (!done() && limit.elapsed() < 10000)
+        QCoreApplication::processEvents();
+    return done();
+}
+
 // Runs the wanted sweep to its end.
 inline void RunSweep(TMDIChild& window)
 {
