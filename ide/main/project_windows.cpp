@@ -2,6 +2,8 @@
 // microcontroller on the workbench, the editor in its working state; the
 // model dialog that starts a new or imported project; and what a run asks of
 // the project's windows.
+#include <algorithm>
+
 #include <QFile>
 #include <QMdiArea>
 #include <QScrollBar>
@@ -14,6 +16,7 @@
 #include "ide/files/intel_hex.h"
 #include "ide/files/program_memory.h"
 #include "ide/files/source_file.h"
+#include "ide/main/command_pictures.h"
 #include "ide/main/main_form.h"
 #include "ide/main/model_select_dialog.h"
 #include "ide/main/simulator_binding.h"
@@ -48,6 +51,15 @@ void TMainForm::SetUpProjectWindows(const QString& fileName)
 
     CompChild = CreateWorkbenchWindow(MdiArea(), host_);
     CompChild->setWindowTitle(GetText(WorkbenchCaptionText));
+
+    // The editor on the left, the workbench beside it, as far as the area
+    // allows; each keeps a usable size when the area is small.
+    AsmChild->setWindowIcon(CommandIcon(TCommandPicture::New));
+    CompChild->setWindowIcon(CommandIcon(TCommandPicture::Rate));
+    const QSize area = MdiArea()->viewport()->size();
+    const int editorWidth = std::max(320, area.width() * 2 / 5);
+    AsmChild->setGeometry(0, 0, editorWidth, std::max(240, area.height()));
+    CompChild->setGeometry(editorWidth, 0, std::max(320, area.width() - editorWidth), std::max(240, area.height()));
 
     setWindowTitle(GetText(ProductText) + QStringLiteral(" - [") + fileName + QStringLiteral("]"));
 }
