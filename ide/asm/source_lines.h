@@ -2,11 +2,14 @@
 
 #include <QString>
 
-class TSourceLines {  // the source as the assembler sees it
+// The source as the assembler sees it: the editor's lines (0-based), the
+// line breakpoint of each line, and a way to mark a faulty token.
+class TSourceLines {
 public:
     virtual ~TSourceLines() = default;
     virtual int LineCount() const = 0;
-    virtual QString LineText(int line) const = 0;        // 0-based
+    virtual QString LineText(int line) const = 0;
     virtual bool LineBreakpoint(int line) const = 0;
-    virtual void MarkError(int line, int start, int length) = 0; // error style until the line is next checked
+    // Shows the token in the error style until the line is next checked.
+    virtual void MarkError(int line, int start, int length) = 0;
 };

@@ -36,7 +36,7 @@ int CorvelExecutingLine()
     // The reset address is the last word; it shows as the program's start.
     if (address < 0 || address >= DllMCEntries.Get_ROM_Size() - 1)
         address = 0;
-    return DllMCEntries.Get_ROM_Str_No(address);
+    return DllMCEntries.Get_ROM_Str_No_from(address);
 }
 
 } // namespace
@@ -252,9 +252,9 @@ bool TMDIChild::LineBreakpoint(int line) const
     const QTextBlock block = RVE->document()->findBlockByNumber(line);
     if (!block.isValid())
         return false;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
-    return checked.HasInstruction()
-        && breakpoints_->On(block, checked.instructionStart, checked.instructionLength);
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
+    return checked.Found()
+        && breakpoints_->On(block, checked.start, checked.length);
 }
 
 void TMDIChild::MarkError(int line, int start, int length)
@@ -293,14 +293,14 @@ bool TMDIChild::ToggleBreakpoint(int line)
     const QTextBlock block = RVE->document()->findBlockByNumber(line);
     if (!block.isValid())
         return false;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
-    if (!checked.HasInstruction())
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
+    if (!checked.Found())
         return false;
-    if (breakpoints_->On(block, checked.instructionStart, checked.instructionLength)) {
+    if (breakpoints_->On(block, checked.start, checked.length)) {
         breakpoints_->Clear(block);
         SetGutterImage(line, PictureInstruction);
     } else {
-        breakpoints_->Set(block, checked.instructionStart, checked.instructionLength);
+        breakpoints_->Set(block, checked.start, checked.length);
         SetGutterImage(line, PictureBreakpoint);
     }
     return true;
@@ -379,10 +379,10 @@ void TMDIChild::CheckLineFromSweep(int line)
     const QTextBlock block = RVE->document()->findBlockByNumber(line - 1);
     if (!block.isValid())
         return;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
     int image = PictureNoInstruction;
-    if (checked.HasInstruction())
-        image = breakpoints_->On(block, checked.instructionStart, checked.instructionLength) ? PictureBreakpoint
+    if (checked.Found())
+        image = breakpoints_->On(block, checked.start, checked.length) ? PictureBreakpoint
                                                                                             : PictureInstruction;
     SetGutterImage(line - 1, image);
     emit LineSwept(line);

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulation_rates.h"
 #include "ide/workbench/device_host.h"
 #include "ide/workbench/main_window_link.h"
@@ -32,7 +33,7 @@ extern bool WindowAlive;
 // saving failed. Read when the program is closed.
 extern bool CloseAllowed;
 
-class TMainForm : public QMainWindow, public TMainWindowLink {
+class TMainForm : public QMainWindow, public TMainWindowLink, public TRunWindows {
     Q_OBJECT
 
 public:
@@ -70,6 +71,20 @@ public:
     // Checks the rate's command and hands the rate to corvel when it is bound
     // (a run's pause state is kept). Any code outside the table is Ultimate.
     void SetSimulationRate(std::int32_t code);
+
+    // Run, Pause, Step, Stop, the refresh loop and the speed figure.
+    TSimulationControl* SimulationControl = nullptr;
+
+    // ---- What a run needs of the project's windows
+
+    bool AssembleSource() override;
+    void ShowAllRegAndCounters() override;
+    void StartDeviceRedraw() override;
+    void SetSourceReadOnly(bool readOnly) override;
+    void SetAutoCheck(bool on) override;
+    void ClearSourceBreakpoints() override;
+    void ShowSpeed(const QString& text) override;
+    void ShowStopwatch(const QString& text) override;
 
     // ---- The window
 

@@ -17,11 +17,10 @@ enum class TCommandAvailability {
     Always,
     // Exactly while a project is open.
     ProjectOpen,
-    // While no run is in progress, exactly while a project is open; during a
-    // run the run itself sets it.
-    ProjectOpenWhenIdle,
-    // Disabled here: the run commands that a run enables, and the commands
-    // whose windows and files this build does not hold yet.
+    // Run, Pause, Step and Stop: as the state of the run has them.
+    RunCommand,
+    // Disabled here: the commands whose windows and files this build does
+    // not hold yet.
     Disabled,
 };
 
@@ -62,10 +61,10 @@ const TCommandRow CommandRows[] = {
     {&TMainForm::HelpDonateItem, "HelpDonateItem", 293, 0, "", None, Disabled},
     {&TMainForm::HelpHelp, "HelpHelp", 294, 0, "F1", None, Disabled},
     {&TMainForm::ActionRate, "ActionRate", 300, 4019, "", Rate, ProjectOpen},
-    {&TMainForm::ActionRun, "ActionRun", 301, 4040, "F9", Run, ProjectOpenWhenIdle},
-    {&TMainForm::ActionPause, "ActionPause", 302, 4041, "F2", Pause, Disabled},
-    {&TMainForm::ActionStop, "ActionStop", 303, 4042, "Ctrl+F2", Stop, Disabled},
-    {&TMainForm::ActionStep, "ActionStep", 304, 4044, "F8", Step, Disabled},
+    {&TMainForm::ActionRun, "ActionRun", 301, 4040, "F9", Run, RunCommand},
+    {&TMainForm::ActionPause, "ActionPause", 302, 4041, "F2", Pause, RunCommand},
+    {&TMainForm::ActionStop, "ActionStop", 303, 4042, "Ctrl+F2", Stop, RunCommand},
+    {&TMainForm::ActionStep, "ActionStep", 304, 4044, "F8", Step, RunCommand},
     {&TMainForm::ActionClearBP, "ActionClearBP", 305, 0, "", None, ProjectOpen},
     {&TMainForm::ActionOptions, "ActionOptions", 329, 0, "", None, Disabled},
 };
@@ -127,6 +126,13 @@ void TMainForm::CreateCommands()
         this->*row.action = action;
     }
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+
+    SimulationControl = new TSimulationControl(*this, {ActionRun, ActionPause, ActionStep, ActionStop}, this);
+    connect(ActionRun, &QAction::triggered, SimulationControl, &TSimulationControl::tlbRunClick);
+    connect(ActionPause, &QAction::triggered, SimulationControl, &TSimulationControl::tlbPauseClick);
+    connect(ActionStop, &QAction::triggered, SimulationControl, &TSimulationControl::tlbStopClick);
+    connect(ActionStep, &QAction::triggered, SimulationControl, &TSimulationControl::tlbStepClick);
+    connect(ActionClearBP, &QAction::triggered, SimulationControl, &TSimulationControl::ActionClearBPExecute);
 
     rateGroup_ = new QActionGroup(this);
     rateGroup_->setExclusive(true);
@@ -202,22 +208,19 @@ void TMainForm::CreateToolBar()
 
 void TMainForm::UpdateActions()
 {
-    const bool idle = !SimulationRunning();
     for (const TCommandRow& row : CommandRows) {
         QAction* action = this->*row.action;
         switch (row.availability) {
         case ProjectOpen:
             action->setEnabled(AsmWindowOpen);
             break;
-        case ProjectOpenWhenIdle:
-            if (idle)
-                action->setEnabled(AsmWindowOpen);
-            break;
+        case RunCommand:
         case Always:
         case Disabled:
             break;
         }
     }
+    SimulationControl->UpdateRunCommands(AsmWindowOpen);
 }
 
 void TMainForm::ApplyLanguage()

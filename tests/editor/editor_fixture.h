@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/mnemonics.h"
+#include "ide/asm/line_classifier.h"
 #include "ide/asm/source_edit.h"
 #include "ide/asm/source_gutters.h"
 #include "ide/asm/source_window.h"
@@ -26,10 +28,15 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 namespace twtest {
 
+// The application, and the instruction list as corvel holds it.
 inline void EnsureEditorApplication()
 {
     if (QApplication::instance())
         return;
+    QStringList names;
+    for (std::string_view name : corvel::mnemonicNames)
+        names << QString::fromLatin1(name.data(), qsizetype(name.size()));
+    SetBoundMnemonics(TMnemonicList(names));
     static int argc = 1;
     static char name[] = "test_editor";
     static char* argv[] = {name, nullptr};
