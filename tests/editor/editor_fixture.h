@@ -3,7 +3,6 @@
 // What the editor's tests share: an application, a source window in its
 // working state, and ways to type, click and let the sweep run.
 #include <memory>
-#include <ostream>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,18 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/mnemonics.h"
-#include "ide/asm/line_classifier.h"
+#include "asm/asm_fixture.h"
 #include "ide/asm/source_edit.h"
 #include "ide/asm/source_gutters.h"
 #include "ide/asm/source_window.h"
 #include "ide/asm/syntax_sweep.h"
-
-// Failures show texts as text.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace twtest {
 
@@ -33,10 +25,7 @@ inline void EnsureEditorApplication()
 {
     if (QApplication::instance())
         return;
-    QStringList names;
-    for (std::string_view name : corvel::mnemonicNames)
-        names << QString::fromLatin1(name.data(), qsizetype(name.size()));
-    SetBoundMnemonics(TMnemonicList(names));
+    SetBoundMnemonics(BaselineMnemonics());
     static int argc = 1;
     static char name[] = "test_editor";
     static char* argv[] = {name, nullptr};
