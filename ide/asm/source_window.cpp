@@ -115,8 +115,13 @@ TMDIChild::~TMDIChild()
     TimerSyntax->stop();
     delete std::exchange(sweep_, nullptr);
     disconnect(RVE->document(), nullptr, this, nullptr);
+    disconnect(RVE, nullptr, this, nullptr);
     highlighter_->setDocument(nullptr);
     delete std::exchange(highlighter_, nullptr);
+    // The controls go while this window is still whole.
+    QWidget* client = std::exchange(client_, nullptr);
+    setWidget(nullptr);
+    delete client;
 }
 
 // ---- The text
@@ -182,7 +187,7 @@ void TMDIChild::OnResize()
 
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == client_ && event->type() == QEvent::Resize)
+    if (client_ && watched == client_ && event->type() == QEvent::Resize)
         OnResize();
     return QMdiSubWindow::eventFilter(watched, event);
 }
