@@ -289,6 +289,8 @@ void TMDIChild::SetGutterImage(int line, int image)
         else if (image == PictureInstruction)
             image = PictureExecuting;
     }
+    if (images_[std::size_t(line)] == image)
+        return;
     images_[std::size_t(line)] = std::uint8_t(image);
     RVbp->update();
 }
