@@ -12,8 +12,10 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "ide/main/register_views.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
+#include "ide/main/view_model_seam.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/shared_library.h"
 
@@ -25,8 +27,6 @@ namespace {
 
 constexpr std::int32_t ErrorOpenFileText = 1010;
 constexpr std::int32_t SelectValidModelText = 2010;
-
-constexpr int RegisterColumnWidth = 380;
 
 } // namespace
 
@@ -51,9 +51,8 @@ void TMainForm::FormCreate()
     auto* layout = new QHBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    registerColumn_ = new QWidget(client);
-    registerColumn_->setFixedWidth(RegisterColumnWidth);
-    registerColumn_->hide();
+    registerViews_ = new TRegisterViews(client);
+    registerColumn_ = registerViews_;
     layout->addWidget(registerColumn_);
     mdiArea_ = new QMdiArea(client);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -83,6 +82,7 @@ void TMainForm::FormCreate()
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         actionUpdates_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateActions);
     UpdateActions();
+    BindModelFromEnvironment(*this, host_);
 }
 
 // corvel is freed last: its engine has stopped and joined its thread, and
@@ -110,7 +110,12 @@ void TMainForm::FormResize()
 {
     if (!WindowAlive)
         return;
-    // The register panels are laid out here once the column holds them.
+    registerViews_->FormResize();
+}
+
+void TMainForm::ShowAllRegAndCounters()
+{
+    registerViews_->ShowAllRegAndCounters();
 }
 
 // ---- Closing

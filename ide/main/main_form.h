@@ -23,6 +23,7 @@ QT_FORWARD_DECLARE_CLASS(QToolBar)
 QT_FORWARD_DECLARE_CLASS(QToolButton)
 
 class TMDIChild;
+class TRegisterViews;
 class TfrmChildComp;
 
 // True from the main window's creation to its close: while false, the window
@@ -77,6 +78,10 @@ public:
 
     // Lays the window out; does nothing while WindowAlive is false.
     void FormResize();
+    // The register, counter and stack panels of the left column.
+    TRegisterViews* RegisterViews() const { return registerViews_; }
+    // Fills the register, counter and stack panels from corvel.
+    void ShowAllRegAndCounters();
     // Enables the commands for the current state; runs whenever the event
     // loop falls idle.
     void UpdateActions();
@@ -174,8 +179,9 @@ private:
     TDeviceHost& host_;
     QMdiArea* mdiArea_ = nullptr;
     // The left column that keeps the register panels clear of the project
-    // windows; hidden while it holds nothing.
+    // windows.
     QWidget* registerColumn_ = nullptr;
+    TRegisterViews* registerViews_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
     QMetaObject::Connection actionUpdates_;
 };
