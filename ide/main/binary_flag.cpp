@@ -38,17 +38,11 @@ void TBinaryFlag::Draw()
 {
     const QRgb frame = FrameColour(FDelta, FReadOnly).rgb();
     const QRgb fill = FillColour(FValue, FReadOnly).rgb();
-    if (!canvas_.isNull() && canvas_.size() == size() && frame == drawnFrame_ && fill == drawnFill_)
+    if (drawn_ && frame == drawnFrame_ && fill == drawnFill_)
         return;
+    drawn_ = true;
     drawnFrame_ = frame;
     drawnFill_ = fill;
-    canvas_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    canvas_.fill(fill);
-    QPainter painter(&canvas_);
-    painter.setPen(QColor(frame));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, canvas_.width() - 1, canvas_.height() - 1);
-    painter.end();
     update();
 }
 
@@ -61,12 +55,16 @@ void TBinaryFlag::Click()
         emit Clicked();
 }
 
+// One rectangle over the whole cell: the frame's colour on its edge, the
+// fill's inside.
 void TBinaryFlag::paintEvent(QPaintEvent*)
 {
-    if (canvas_.isNull())
+    if (!drawn_)
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, canvas_);
+    painter.fillRect(rect(), QColor(drawnFill_));
+    painter.setPen(QColor(drawnFrame_));
+    painter.drawRect(0, 0, width() - 1, height() - 1);
 }
 
 // A click is a press and a release of the left button over the cell; it acts

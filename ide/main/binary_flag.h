@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include <QColor>
-#include <QImage>
 #include <QWidget>
 
 class TBinaryFlag : public QWidget {
@@ -35,8 +34,8 @@ public:
     std::uint8_t BitAddres() const { return FBit; }
     void setBitAddres(std::uint8_t bit) { FBit = bit; }
 
-    // The cell's picture as last drawn; null before the first drawing.
-    const QImage& Canvas() const { return canvas_; }
+    // Whether the cell has drawn its picture yet.
+    bool Drawn() const { return drawn_; }
 
     // What a mouse click does: toggles an existing bit, redraws, and then,
     // for an existing bit only, emits Clicked.
@@ -56,8 +55,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Draws the picture when its colours or size differ from the last one
-    // drawn; otherwise the picture already shows the state.
+    // Takes the state's colours for the picture; the screen is asked to
+    // repaint only when they differ from the ones it shows.
     void Draw();
 
     bool FValue = false;
@@ -66,7 +65,7 @@ private:
     std::int32_t FAddr = 0;
     std::uint8_t FBit = 0;
 
-    QImage canvas_;
+    bool drawn_ = false;
     QRgb drawnFrame_ = 0;
     QRgb drawnFill_ = 0;
     bool pressed_ = false;

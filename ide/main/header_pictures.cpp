@@ -154,7 +154,9 @@ QString HeaderPictureName(THeaderPanel panel, int language)
     return QLatin1String(english ? "gStackEn" : "gStackRu");
 }
 
-QImage ChangeMarkerPicture(TChangeMarker marker)
+namespace {
+
+QImage DrawChangeMarker(TChangeMarker marker)
 {
     QImage picture(11, 20, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
@@ -172,6 +174,16 @@ QImage ChangeMarkerPicture(TChangeMarker marker)
     painter.setBrush(colour);
     painter.drawPath(triangle);
     return picture;
+}
+
+} // namespace
+
+QImage ChangeMarkerPicture(TChangeMarker marker)
+{
+    // Drawn once: the rows switch between these at every refresh.
+    static const QImage pictures[] = {DrawChangeMarker(TChangeMarker::None), DrawChangeMarker(TChangeMarker::Red),
+                                      DrawChangeMarker(TChangeMarker::Green)};
+    return pictures[int(marker)];
 }
 
 QImage BreakpointIconPicture()

@@ -57,7 +57,7 @@ TEST_F(CellsTest, ANewCellDrawsNothingAndExistenceShowsAtTheNextValue)
 {
     TBinaryFlag cell;
     cell.resize(10, 10);
-    EXPECT_TRUE(cell.Canvas().isNull());
+    EXPECT_FALSE(cell.Drawn());
 
     cell.setValue(true);
     EXPECT_EQ(PixelOf(&cell, 5, 5), Rgb(40, 40, 40));
