@@ -5,6 +5,7 @@
 #include <limits>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,6 +73,27 @@ void SetText(QLineEdit* edit, const QString& text)
     if (edit->text() == text)
         return;
     edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+// A register name in its box, in a smaller type when the box's own is too
+// wide for it (the longest, "TMR0 Prescaler", is three times the usual).
+void SetName(QLineEdit* edit, const QString& name)
+{
+    if (edit->text() == name)
+        return;
+    const QFont& usual = edit->parentWidget()->font();
+    // The box's frame and margins take about three pixels on each side.
+    const int room = edit->width() - 6;
+    QFont font = usual;
+    for (qreal size = usual.pointSizeF(); size >= 6.0; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).horizontalAdvance(name) <= room)
+            break;
+    }
+    if (edit->font() != font)
+        edit->setFont(font);
+    edit->setText(name);
     edit->setCursorPosition(0);
 }
 
@@ -557,7 +579,7 @@ void TRegisterViews::FillRow(TPSfr& row, std::int32_t address)
     SetText(row.edtAddr, ShortText(text));
     text = TShortString();
     engine.Get_MatrixRAM_IDEName(&text, address);
-    SetText(row.edtName, ShortText(text));
+    SetName(row.edtName, ShortText(text));
     std::array<bool, 8> bits{};
     for (int bit = 0; bit < 8; ++bit)
         bits[std::size_t(bit)] = engine.Get_RAM(address, bit) != 0;

@@ -1,6 +1,7 @@
 // The views on the real corvel.so: every general-purpose register of a
 // PIC16F59 reached by scrolling, a bit written by a click, a change of model,
 // and the main window binding a model into its left column.
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -89,7 +90,11 @@ TEST_F(CorvelViewsTest, ScrollingAPic16F59ShowsEveryGeneralPurposeRegisterOnce)
     // The special-function list starts with W and scrolls to its last row.
     EXPECT_EQ(views.SfrRows[0].edtName->text(), "W");
     views.scrlSFR->setValue(views.scrlSFR->maximum());
-    EXPECT_EQ(views.SfrRows.back().edtName->text(), "TMR0 Prescaler");
+    const QLineEdit* longest = views.SfrRows.back().edtName;
+    EXPECT_EQ(longest->text(), "TMR0 Prescaler");
+    // Its name fits its box, in a smaller type than the others'.
+    EXPECT_LE(QFontMetrics(longest->font()).horizontalAdvance(longest->text()), longest->width() - 6);
+    EXPECT_LT(longest->font().pointSizeF(), views.SfrRows.front().edtName->font().pointSizeF());
 }
 
 TEST_F(CorvelViewsTest, AClickOnABitOfARegisterWritesItIntoTheEngine)
