@@ -373,6 +373,22 @@ TEST_F(RegisterViewsTest, AModelWithANarrowerProgramCounterLeavesOnlyItsCells)
     EXPECT_EQ(views.txtPChex->text(), "0000");
 }
 
+TEST_F(RegisterViewsTest, AnImplausibleCounterWidthOrStackDepthBuildsABoundedNumberOfCells)
+{
+    twtest::ResetFake(18, 20);
+    Fake().pcLen = 4000;
+    Fake().pc.assign(4000, true);
+    Fake().stackMax = 250;
+    LayOut(373);
+    EXPECT_EQ(views.PcCells.size(), 16u);
+    EXPECT_EQ(views.StackRows.size(), 8u);
+    EXPECT_EQ(views.txtPChex->text(), "FFFF");
+    Fake().pcLen = -3;
+    views.FormResize();
+    EXPECT_TRUE(views.PcCells.empty());
+    EXPECT_EQ(views.txtPChex->text(), "0000");
+}
+
 struct SecondsCase {
     std::int64_t cycles;
     std::int32_t crystal;
