@@ -1,18 +1,19 @@
 #include "ide/main/main_form.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QStatusBar>
 
 #include "ide/main/register_views.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
 #include "ide/main/view_model_seam.h"
@@ -63,6 +64,7 @@ void TMainForm::FormCreate()
     CreateCommands();
     CreateMenus();
     CreateToolBar();
+    connect(registerViews_->btnClear, &QPushButton::clicked, SimulationControl, &TSimulationControl::btnClearClick);
     statusBar()->setSizeGripEnabled(true);
 
     // The design's client area of 734 x 581 below the menu bar; the window
@@ -113,11 +115,6 @@ void TMainForm::FormResize()
     registerViews_->FormResize();
 }
 
-void TMainForm::ShowAllRegAndCounters()
-{
-    registerViews_->ShowAllRegAndCounters();
-}
-
 // ---- Closing
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -150,6 +147,9 @@ void TMainForm::FormClose()
 void TMainForm::FileClose1Execute()
 {
     StopSimulation();
+    // The run ends before any window or device it shows goes.
+    StopSimulationAndWait();
+    SimulationControl->ForgetRun();
     host_.ClearDevicesAndNodes();
     AsmWindowOpen = false;
     ProjectFileName.clear();
@@ -203,20 +203,52 @@ bool TMainForm::LoadDllMC()
     return true;
 }
 
+// The pause flag is left alone: a paused run stays paused, and a pause that
+// a breakpoint sets while the rate changes is never overwritten. corvel
+// starts the new rate's pacing from the present by itself.
 void TMainForm::SetSimulationRate(std::int32_t code)
 {
     RateAction(code)->setChecked(true);
     if (!MCULibLoaded)
         return;
     const TSimulationRate& rate = SimulationRateOf(code);
-    const std::uint8_t paused = DllMCEntries.Get_rtPause();
-    DllMCEntries.Set_rtPause(0);
     DllMCEntries.Set_RT_parametrs(rate.realTime, rate.stepByStep, rate.delay, rate.delayMs, rate.factor);
-    // A moment of pause moves the engine's time mark to the present, so the
-    // new rate does not start with a burst of catching up.
-    DllMCEntries.Set_rtPause(1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    DllMCEntries.Set_rtPause(paused);
+}
+
+// ---- What a run needs of the project's windows
+
+bool TMainForm::AssembleSource()
+{
+    return false;
+}
+
+void TMainForm::ShowAllRegAndCounters()
+{
+    // A run shows the machine from its first refresh on.
+    RefreshDone = true;
+    registerViews_->ShowAllRegAndCounters();
+    // The engine waits for this flag at the fixed delays, so it is set even
+    // when the views had nothing to show.
+    if (MCULibLoaded)
+        DllMCEntries.Set_rtRefreshComplete(1);
+}
+
+void TMainForm::StartDeviceRedraw() {}
+
+void TMainForm::SetSourceReadOnly(bool) {}
+
+void TMainForm::SetAutoCheck(bool) {}
+
+void TMainForm::ClearSourceBreakpoints() {}
+
+void TMainForm::ShowSpeed(const QString& text)
+{
+    registerViews_->txtRTSpeed->setText(text);
+}
+
+void TMainForm::ShowStopwatch(const QString& text)
+{
+    registerViews_->txtUserTimer->setText(text);
 }
 
 // ---- The device host's view of the window

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulation_rates.h"
 #include "ide/workbench/device_host.h"
 #include "ide/workbench/main_window_link.h"
@@ -33,7 +34,7 @@ extern bool WindowAlive;
 // saving failed. Read when the program is closed.
 extern bool CloseAllowed;
 
-class TMainForm : public QMainWindow, public TMainWindowLink {
+class TMainForm : public QMainWindow, public TMainWindowLink, public TRunWindows {
     Q_OBJECT
 
 public:
@@ -72,6 +73,20 @@ public:
     // (a run's pause state is kept). Any code outside the table is Ultimate.
     void SetSimulationRate(std::int32_t code);
 
+    // Run, Pause, Step, Stop, the refresh loop and the speed figure.
+    TSimulationControl* SimulationControl = nullptr;
+
+    // ---- What a run needs of the project's windows
+
+    bool AssembleSource() override;
+    void ShowAllRegAndCounters() override;
+    void StartDeviceRedraw() override;
+    void SetSourceReadOnly(bool readOnly) override;
+    void SetAutoCheck(bool on) override;
+    void ClearSourceBreakpoints() override;
+    void ShowSpeed(const QString& text) override;
+    void ShowStopwatch(const QString& text) override;
+
     // ---- The window
 
     QMdiArea* MdiArea() const { return mdiArea_; }
@@ -80,14 +95,20 @@ public:
     void FormResize();
     // The register, counter and stack panels of the left column.
     TRegisterViews* RegisterViews() const { return registerViews_; }
-    // Fills the register, counter and stack panels from corvel.
-    void ShowAllRegAndCounters();
     // Enables the commands for the current state; runs whenever the event
     // loop falls idle.
     void UpdateActions();
 
     // Re-texts the window in the current language.
     void ApplyLanguage();
+
+    // Options: the Options dialog, modal. Help: the update window (not
+    // modal), the bug report form and the About box (both modal), each the
+    // one created at program start.
+    void ActionOptionsExecute();
+    void iHelpChkUpdItemClick();
+    void iBugReportItemClick();
+    void HelpAbout1Execute();
 
     // Closing (the system's close box, or File, Exit): asks whether the
     // window may close, then ends the run for good.
@@ -174,6 +195,7 @@ private:
     void CreateCommands();
     void CreateMenus();
     void CreateToolBar();
+    void ApplyRegisterPanelsLanguage();
     QAction* RateAction(std::int32_t code) const;
 
     TDeviceHost& host_;

@@ -17,6 +17,7 @@
 #include "ide/main/delta_break_point.h"
 #include "ide/main/image_view.h"
 #include "ide/main/main_form.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/texts/texts.h"
 
@@ -204,21 +205,7 @@ QString AddressBitsToHex(const bool* bits, int count)
 
 QString SecondsText(long double seconds)
 {
-    const double value = double(seconds);
-    QString text;
-    if (std::isnan(value))
-        text = QStringLiteral("NAN");
-    else if (std::isinf(value))
-        text = value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    else if (std::fabs(value) >= 1e12)
-        text = QString::number(value, 'E', 11);
-    else {
-        const double rounded = QString::number(value, 'g', 12).toDouble();
-        text = QString::number(rounded, 'f', 7);
-        if (text == QLatin1String("-0.0000000"))
-            text = QStringLiteral("0.0000000");
-    }
-    return text + QLatin1Char(' ') + GetText(SecondsTextId);
+    return FixedSecondsText(seconds) + QLatin1Char(' ') + GetText(SecondsTextId);
 }
 
 // ---- Construction
@@ -279,7 +266,6 @@ void TRegisterViews::CreateCountersPanel()
     btnClear->setObjectName(QStringLiteral("btnClear"));
     btnClear->setGeometry(147, top, 41, 20);
     btnClear->setFocusPolicy(Qt::NoFocus);
-    connect(btnClear, &QPushButton::clicked, this, &TRegisterViews::btnClearClick);
 
     txtLast->setObjectName(QStringLiteral("txtLast"));
     txtNext->setObjectName(QStringLiteral("txtNext"));
@@ -681,18 +667,6 @@ void TRegisterViews::scrlGPRChange()
 {
     ClearChangeMarks(GprRows);
     ShowAllRegAndCounters();
-}
-
-void TRegisterViews::btnClearClick()
-{
-    if (!EngineBound())
-        return;
-    const std::int32_t cyclesPerSecond = DllMCEntries.Get_rtCrystalFreq() / 4;
-    if (cyclesPerSecond <= 0)
-        return;
-    const long double elapsed = static_cast<long double>(DllMCEntries.Get_MC()) / cyclesPerSecond;
-    DllMCEntries.Set_UserTimer(elapsed);
-    SetText(txtUserTimer, SecondsText(elapsed - DllMCEntries.Get_UserTimer()));
 }
 
 // ---- Language

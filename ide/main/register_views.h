@@ -93,10 +93,6 @@ public:
     // the small labels' font size, the header pictures and the rows' hints.
     void ApplyLanguage();
 
-    // The stopwatch's Clear button: the stopwatch starts again from the
-    // present simulated time.
-    void btnClearClick();
-
     // ---- Panels and their controls
 
     QFrame* pnlCounters = nullptr;
@@ -126,6 +122,7 @@ public:
     QLineEdit* txtRT = nullptr;
     QLineEdit* txtRTSpeed = nullptr;
     QLineEdit* txtUserTimer = nullptr;
+    // The stopwatch's Clear; the simulation control handles its click.
     QPushButton* btnClear = nullptr;
 
     QLineEdit* txtPChex = nullptr;

@@ -3,6 +3,7 @@
 // and the main window binding a model into its left column.
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -188,6 +189,19 @@ TEST_F(MainWindowViewsTest, TheLeftColumnShowsTheBoundModel)
     EXPECT_EQ(views->SfrRows[0].edtName->text(), "W");
     EXPECT_EQ(views->txtStackCounter->text(), "0");
     EXPECT_EQ(DllMCEntries.Get_rtRefreshComplete(), 1);
+
+    EXPECT_EQ(views->txtRT->text(), "0.0000000 Sec");
+
+    // The stopwatch's Clear and the run's refresh reach the panels.
+    views->btnClear->click();
+    EXPECT_EQ(views->txtUserTimer->text(), "0.0000000 Sec");
+    DllMCEntries.Set_rtRefreshComplete(0);
+    RefreshDone = false;
+    form.ShowAllRegAndCounters();
+    EXPECT_TRUE(RefreshDone);
+    EXPECT_EQ(DllMCEntries.Get_rtRefreshComplete(), 1);
+    form.ShowSpeed("100 %");
+    EXPECT_EQ(views->txtRTSpeed->text(), "100 %");
 
     EXPECT_FALSE(BindModelForViewing(form, host, "PIC99X"));
     EXPECT_TRUE(messages.texts.isEmpty());
