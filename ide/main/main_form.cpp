@@ -6,12 +6,17 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "ide/main/register_views.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
+#include "ide/main/view_model_seam.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/shared_library.h"
 
@@ -23,8 +28,6 @@ namespace {
 
 constexpr std::int32_t ErrorOpenFileText = 1010;
 constexpr std::int32_t SelectValidModelText = 2010;
-
-constexpr int RegisterColumnWidth = 380;
 
 } // namespace
 
@@ -49,9 +52,8 @@ void TMainForm::FormCreate()
     auto* layout = new QHBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    registerColumn_ = new QWidget(client);
-    registerColumn_->setFixedWidth(RegisterColumnWidth);
-    registerColumn_->hide();
+    registerViews_ = new TRegisterViews(client);
+    registerColumn_ = registerViews_;
     layout->addWidget(registerColumn_);
     mdiArea_ = new QMdiArea(client);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -62,6 +64,7 @@ void TMainForm::FormCreate()
     CreateCommands();
     CreateMenus();
     CreateToolBar();
+    connect(registerViews_->btnClear, &QPushButton::clicked, SimulationControl, &TSimulationControl::btnClearClick);
     statusBar()->setSizeGripEnabled(true);
 
     // The design's client area of 734 x 581 below the menu bar; the window
@@ -81,6 +84,7 @@ void TMainForm::FormCreate()
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         actionUpdates_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateActions);
     UpdateActions();
+    BindModelFromEnvironment(*this, host_);
 }
 
 // corvel is freed last: its engine has stopped and joined its thread, and
@@ -108,7 +112,7 @@ void TMainForm::FormResize()
 {
     if (!WindowAlive)
         return;
-    // The register panels are laid out here once the column holds them.
+    registerViews_->FormResize();
 }
 
 // ---- Closing
@@ -214,13 +218,24 @@ void TMainForm::SetSimulationRate(std::int32_t code)
 
 void TMainForm::ShowAllRegAndCounters()
 {
+    // A run shows the machine from its first refresh on.
+    RefreshDone = true;
+    registerViews_->ShowAllRegAndCounters();
+    // The engine waits for this flag at the fixed delays, so it is set even
+    // when the views had nothing to show.
     if (MCULibLoaded)
         DllMCEntries.Set_rtRefreshComplete(1);
 }
 
-void TMainForm::ShowSpeed(const QString&) {}
+void TMainForm::ShowSpeed(const QString& text)
+{
+    registerViews_->txtRTSpeed->setText(text);
+}
 
-void TMainForm::ShowStopwatch(const QString&) {}
+void TMainForm::ShowStopwatch(const QString& text)
+{
+    registerViews_->txtUserTimer->setText(text);
+}
 
 // ---- The device host's view of the window
 

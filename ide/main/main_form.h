@@ -24,6 +24,7 @@ QT_FORWARD_DECLARE_CLASS(QToolBar)
 QT_FORWARD_DECLARE_CLASS(QToolButton)
 
 class TMDIChild;
+class TRegisterViews;
 class TfrmChildComp;
 class Tfrmopn;
 
@@ -93,6 +94,8 @@ public:
 
     // Lays the window out; does nothing while WindowAlive is false.
     void FormResize();
+    // The register, counter and stack panels of the left column.
+    TRegisterViews* RegisterViews() const { return registerViews_; }
     // Enables the commands for the current state; runs whenever the event
     // loop falls idle.
     void UpdateActions();
@@ -221,8 +224,9 @@ private:
     TDeviceHost& host_;
     QMdiArea* mdiArea_ = nullptr;
     // The left column that keeps the register panels clear of the project
-    // windows; hidden while it holds nothing.
+    // windows.
     QWidget* registerColumn_ = nullptr;
+    TRegisterViews* registerViews_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
     Tfrmopn* frmopn_ = nullptr;
     QMetaObject::Connection actionUpdates_;
