@@ -16,6 +16,7 @@
 #include "ide/main/user_message.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/shared_library.h"
+#include "ide/workbench/workbench_window.h"
 
 bool WindowAlive = false;
 bool CloseAllowed = false;
@@ -146,6 +147,8 @@ void TMainForm::FileClose1Execute()
 {
     StopSimulation();
     host_.ClearDevicesAndNodes();
+    // The workbench goes after its devices, and its redraw with it.
+    delete std::exchange(CompChild, nullptr);
     AsmWindowOpen = false;
     ProjectFileName.clear();
     exchange = false;
