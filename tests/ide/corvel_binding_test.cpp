@@ -90,6 +90,9 @@ TEST_F(CorvelBindingTest, ClosingDuringARunLeavesNoThread)
         ASSERT_NE(host.CreateDevice(host.MCUInfoIndex, nullptr, 30, 50), nullptr);
         ASSERT_TRUE(host.CreateNodesForDevice(0));
 
+        // Very Slow: the empty program would otherwise run past the end of
+        // memory within a millisecond, before the test looks at it.
+        DllMCEntries.Set_RT_parametrs(0, 0, 1, 2000, 1.0);
         const std::set<std::string> before = ThreadIds();
         DllMCEntries.Calculate_CuclPerCycMK(StopSimulation);
         EXPECT_TRUE(form.SimulationRunning());
