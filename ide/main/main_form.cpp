@@ -227,7 +227,11 @@ void TMainForm::ShowAllRegAndCounters()
         DllMCEntries.Set_rtRefreshComplete(1);
 }
 
-void TMainForm::StartDeviceRedraw() {}
+void TMainForm::StartDeviceRedraw()
+{
+    if (CompChild)
+        CompChild->RunRefresh();
+}
 
 void TMainForm::SetSourceReadOnly(bool) {}
 

@@ -166,6 +166,9 @@ TEST_F(MainFormTest, ClosingTheProjectFreesItsWorkbench)
     ASSERT_EQ(form.MdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(form.MdiArea()->subWindowList().front(), form.CompChild);
     QPointer<TfrmChildComp> workbench = form.CompChild;
+    // A run animates the project's devices.
+    form.StartDeviceRedraw();
+    EXPECT_TRUE(form.CompChild->RedrawActive());
     form.FileClose1Execute();
     EXPECT_EQ(form.CompChild, nullptr);
     EXPECT_TRUE(workbench.isNull());
