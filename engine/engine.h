@@ -43,6 +43,9 @@ enum class RunStop : uint8_t {
     FlagChanged, // a run flag or the pacing changed (the simulation thread's batches)
 };
 
+// The watchdog's time-out in instruction cycles at `crystalFreq` hertz.
+double watchdogPeriodCycles(int32_t crystalFreq);
+
 struct RunResult {
     RunStop stop;
     uint64_t passes; // passes run by this call
@@ -241,7 +244,7 @@ public:
 private:
     // What a register write has to do besides storing the value.
     // Peripheral: a register that selects what the peripheral steps do.
-    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Fsr, Port, Adcon0, Peripheral };
+    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Status, Fsr, Port, Adcon0, Peripheral };
 
     // A port register: its direction row, the bits whose input reads a pin
     // (or a forced 0), the bits a write refreshes from the pins first, and
@@ -251,6 +254,7 @@ private:
         uint8_t inputBits = 0;
         uint8_t refreshBits = 0;
         uint8_t pinOfBit0 = 0;
+        uint8_t latchBits = 0; // the bits the port has; the others read 0
         bool gpioRules = false; // GPIO inputs shared with converter, comparator, timer and reset pin
     };
 
@@ -269,12 +273,14 @@ private:
     uint8_t gpioForcedZeros() const;
     uint8_t pinBits(int firstPort, uint8_t bits) const;
     void mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
+    void storePlain(int index, uint8_t mask, uint8_t value);
     void writeMasked(int index, uint8_t mask, uint8_t value, bool internal);
     void writeMapped(int index, uint8_t mask, uint8_t value, bool internal);
     void loadPclLow(uint8_t value);
     void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
     void writeIndirect(uint8_t mask, uint8_t value, bool internal);
     void writeFsr(uint8_t mask, uint8_t value);
+    void writeStatus(uint8_t mask, uint8_t value, bool internal);
     void writePcl(uint8_t mask, uint8_t value, bool internal);
     void writePort(int index, uint8_t mask, uint8_t value);
     void writeAdcon0(int index, uint8_t mask, uint8_t value);
@@ -308,7 +314,8 @@ private:
     bool watchdogStep(int cycles);
     void sleepStep();
     void retuneTimer0(int32_t ratio);
-    void countTimer0Edge(bool input);
+    void countTimer0Edge(bool input, bool held);
+    int heldTimerCycles(int cycles);
     void tmr0Tick();
     void storeTimerRow(int index, uint8_t value);
     void advance();
@@ -389,6 +396,8 @@ private:
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
     bool lastTimerClockLevel_ = false;
+    uint8_t tmr0Hold_ = 0;    // instruction cycles timer 0 still holds after a program write
+    bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
     enum PeripheralWork : uint8_t {

@@ -42,6 +42,7 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
     I = ROM_Size - 1;
     PC = pcMask_;
     TaktsWDT = 0.0;
+    tmr0Hold_ = 0;
 }
 
 // Channel 2 and up (CHS1 = 1) read the internal reference.
