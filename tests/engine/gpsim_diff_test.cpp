@@ -82,7 +82,9 @@ uint8_t comparedBits(const corvel::Engine& engine, int index)
     // TMR0: gpsim powers OPTION on as 0, so its timer counts at a ratio of 2
     // before the program's OPTION; timer 0 has programs of its own
     // (peripherals_gpsim_test.cpp).
-    // PCL: gpsim shows the counter after its prefetch, one ahead.
+    // PCL: gpsim shows the counter after its prefetch, one ahead; the
+    // register view shows the address about to execute (what a program
+    // reads of PCL is compared in chip_rules_gpsim_test.cpp).
     if (index == reg::INDF || index == reg::TMR0 || index == reg::PCL)
         return 0;
     // Registers gpsim powers on unlike the data sheet count only once the
@@ -93,12 +95,12 @@ uint8_t comparedBits(const corvel::Engine& engine, int index)
         || (engine.TypeMC == corvel::kPic12F510 && (index == engine.AdrCMCON0 || index == engine.AdrADCON0));
     if (gpsimPowerOnDiffers && !descriptor.delta)
         return 0;
-    // Bits a register does not have: the engine keeps all eight, gpsim drops them.
-    uint8_t bits = descriptor.usedbit;
+    uint8_t bits = 0xFF;
     // gpsim clears \TO and \PD at power-on on its PIC10F/12F models.
     if (index == reg::STATUS && engine.HasPinWake)
         bits &= uint8_t(~(status::TO | status::PD));
-    // Input pins: undriven here (read 1), gpsim's pin model otherwise.
+    // Input pins: the engine's register holds their latches, gpsim's dump
+    // shows the pins.
     if (index == engine.AdrGPIO)
         bits &= uint8_t(~engine.RAM[reg::TRISGPIO]);
     const int32_t ports[] = {engine.AdrPORTA, engine.AdrPORTB, engine.AdrPORTC, engine.AdrPORTD, engine.AdrPORTE};
