@@ -15,6 +15,7 @@
 #include "engine/registers.h"
 #include "engine/run_clock.h"
 #include "engine/run_signal.h"
+#include "engine/shared_value.h"
 
 namespace corvel {
 
@@ -166,10 +167,13 @@ public:
     void Set_RT_parametrs(uint8_t realTime, uint8_t stepByStep, uint8_t delay, int32_t delayMs, double factor);
 
     // ---- Register file and program memory ----
+    // Shared: what the main program reads and writes while the simulation
+    // thread runs (registers, program words, breakpoints, the program
+    // counter, the stack, the counters and the descriptors' marks).
 
-    std::array<uint8_t, kRegisterCount> RAM{};
-    std::vector<uint16_t> ROM; // ROM_Size words of 12 bits
-    std::vector<uint8_t> ROM_BP; // ROM_Size + 1 line breakpoints
+    std::array<Shared<uint8_t>, kRegisterCount> RAM{};
+    std::vector<Shared<uint16_t>> ROM; // ROM_Size words of 12 bits
+    std::vector<Shared<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
     std::vector<int32_t> ROM_Str_No;
     std::vector<int32_t> ROM_Str_No_from;
     std::vector<int32_t> ROM_Str_No_to;
@@ -194,21 +198,21 @@ public:
 
     // ---- Program counter, stack and instruction ----
 
-    int32_t I = 0;    // the program-memory index that executes next
-    uint32_t PC = 0;  // the program counter as shown, PC_Len bits
-    std::array<int32_t, 2> StackAddr{};
-    std::array<uint32_t, 2> StackBits{}; // the two levels as shown, PC_Len bits each
-    uint8_t StackCounter = 0;
-    uint16_t CurrentCommand = 0;
+    Shared<int32_t> I = 0;    // the program-memory index that executes next
+    Shared<uint32_t> PC = 0;  // the program counter as shown, PC_Len bits
+    std::array<Shared<int32_t>, 2> StackAddr{};
+    std::array<Shared<uint32_t>, 2> StackBits{}; // the two levels as shown, PC_Len bits each
+    Shared<uint8_t> StackCounter = 0;
+    Shared<uint16_t> CurrentCommand = 0;
     uint16_t ParCommand = 0; // the word handed to the disassembler
     int32_t parGOTOaddr = 0;
 
     // ---- Counters, timers and sleep ----
 
-    int64_t IC = 0;
-    int64_t MC = 0;
-    long double UserTimer = 0;
-    double TaktsWDT = 0.0;
+    Shared<int64_t> IC = 0;
+    Shared<int64_t> MC = 0;
+    long double UserTimer = 0; // the main program's alone (the run start clears it before the thread starts)
+    Shared<double> TaktsWDT = 0.0;
     uint8_t WdtDivisor = 0;
     int32_t Tmr0Ratio = 0;
     int32_t Tmr0Counts = 0;

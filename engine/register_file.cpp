@@ -177,7 +177,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         writeMasked(index, mask, value, internal);
         return;
     case RegisterKind::Tmr0: {
-        uint8_t& stored = RAM[reg::TMR0];
+        auto& stored = RAM[reg::TMR0];
         mark(reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         // A program write restarts the prescaler, and the timer holds the
@@ -208,7 +208,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         replanPeripherals();
         return;
     case RegisterKind::Peripheral: {
-        uint8_t& stored = RAM[size_t(index)];
+        auto& stored = RAM[size_t(index)];
         mark(index, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         replanPeripherals();
@@ -247,7 +247,7 @@ void Engine::writeIndirect(uint8_t mask, uint8_t value, bool internal)
 // elsewhere.
 void Engine::writeFsr(uint8_t mask, uint8_t value)
 {
-    uint8_t& stored = RAM[reg::FSR];
+    auto& stored = RAM[reg::FSR];
     const uint8_t kept = uint8_t(mask & fsrMask_);
     const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
     if (indfPointer(after) == reg::INDF && std::popcount(mask) > 1) {
@@ -276,7 +276,7 @@ void Engine::refreshIndfMirror()
 // watchdog (internal writes); an instruction's write leaves them alone.
 void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
 {
-    uint8_t& stored = RAM[reg::STATUS];
+    auto& stored = RAM[reg::STATUS];
     const uint8_t kept = internal ? mask : uint8_t(mask & ~(status::TO | status::PD));
     const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
     mark(reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
@@ -291,7 +291,7 @@ void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
 // GOTO, CALL and RETLW) only set it.
 void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
 {
-    uint8_t& stored = RAM[reg::PCL];
+    auto& stored = RAM[reg::PCL];
     if (internal) {
         mark(reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
@@ -315,7 +315,7 @@ void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
 void Engine::writePort(int index, uint8_t mask, uint8_t value)
 {
     const PortLayout& port = ports_[size_t(index)];
-    uint8_t& stored = RAM[size_t(index)];
+    auto& stored = RAM[size_t(index)];
     const uint8_t before = stored;
     if (mask == 0xFF) {
         const uint8_t latched = uint8_t(value & port.latchBits);
@@ -343,7 +343,7 @@ void Engine::writeAdcon0(int index, uint8_t mask, uint8_t value)
             writeAdcon0(index, uint8_t(rest & -rest), value);
         return;
     }
-    uint8_t& stored = RAM[size_t(index)];
+    auto& stored = RAM[size_t(index)];
     mark(index, mask, uint8_t((stored ^ value) & mask), false);
     if (mask == kAdcGo && (value & kAdcGo) && !(stored & kAdcOn))
         return;

@@ -73,7 +73,7 @@ inline void Engine::writeMapped(int index, uint8_t mask, uint8_t value, bool int
 // A register with nothing to a write but the store and its marks.
 inline void Engine::storePlain(int index, uint8_t mask, uint8_t value)
 {
-    uint8_t& stored = RAM[size_t(index)];
+    auto& stored = RAM[size_t(index)];
     mark(index, mask, uint8_t((stored ^ value) & mask), false);
     stored = uint8_t((stored & ~mask) | (value & mask));
 }
@@ -81,7 +81,7 @@ inline void Engine::storePlain(int index, uint8_t mask, uint8_t value)
 // The low byte of a jump target, loaded by the engine itself.
 inline void Engine::loadPclLow(uint8_t value)
 {
-    uint8_t& stored = RAM[reg::PCL];
+    auto& stored = RAM[reg::PCL];
     mark(reg::PCL, 0xFF, uint8_t(stored ^ value), false);
     stored = value;
     PC = (PC & ~0xFFu) | value;
