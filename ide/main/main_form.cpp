@@ -1,7 +1,5 @@
 #include "ide/main/main_form.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include <QAbstractEventDispatcher>
@@ -145,6 +143,9 @@ void TMainForm::FormClose()
 void TMainForm::FileClose1Execute()
 {
     StopSimulation();
+    // The run ends before any window or device it shows goes.
+    StopSimulationAndWait();
+    SimulationControl->ForgetRun();
     host_.ClearDevicesAndNodes();
     AsmWindowOpen = false;
     ProjectFileName.clear();
@@ -198,21 +199,42 @@ bool TMainForm::LoadDllMC()
     return true;
 }
 
+// The pause flag is left alone: a paused run stays paused, and a pause that
+// a breakpoint sets while the rate changes is never overwritten. corvel
+// starts the new rate's pacing from the present by itself.
 void TMainForm::SetSimulationRate(std::int32_t code)
 {
     RateAction(code)->setChecked(true);
     if (!MCULibLoaded)
         return;
     const TSimulationRate& rate = SimulationRateOf(code);
-    const std::uint8_t paused = DllMCEntries.Get_rtPause();
-    DllMCEntries.Set_rtPause(0);
     DllMCEntries.Set_RT_parametrs(rate.realTime, rate.stepByStep, rate.delay, rate.delayMs, rate.factor);
-    // A moment of pause moves the engine's time mark to the present, so the
-    // new rate does not start with a burst of catching up.
-    DllMCEntries.Set_rtPause(1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    DllMCEntries.Set_rtPause(paused);
 }
+
+// ---- What a run needs of the project's windows
+
+bool TMainForm::AssembleSource()
+{
+    return false;
+}
+
+void TMainForm::ShowAllRegAndCounters()
+{
+    if (MCULibLoaded)
+        DllMCEntries.Set_rtRefreshComplete(1);
+}
+
+void TMainForm::StartDeviceRedraw() {}
+
+void TMainForm::SetSourceReadOnly(bool) {}
+
+void TMainForm::SetAutoCheck(bool) {}
+
+void TMainForm::ClearSourceBreakpoints() {}
+
+void TMainForm::ShowSpeed(const QString&) {}
+
+void TMainForm::ShowStopwatch(const QString&) {}
 
 // ---- The device host's view of the window
 

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulation_rates.h"
 #include "ide/workbench/device_host.h"
 #include "ide/workbench/main_window_link.h"
@@ -32,7 +33,7 @@ extern bool WindowAlive;
 // saving failed. Read when the program is closed.
 extern bool CloseAllowed;
 
-class TMainForm : public QMainWindow, public TMainWindowLink {
+class TMainForm : public QMainWindow, public TMainWindowLink, public TRunWindows {
     Q_OBJECT
 
 public:
@@ -71,6 +72,20 @@ public:
     // (a run's pause state is kept). Any code outside the table is Ultimate.
     void SetSimulationRate(std::int32_t code);
 
+    // Run, Pause, Step, Stop, the refresh loop and the speed figure.
+    TSimulationControl* SimulationControl = nullptr;
+
+    // ---- What a run needs of the project's windows
+
+    bool AssembleSource() override;
+    void ShowAllRegAndCounters() override;
+    void StartDeviceRedraw() override;
+    void SetSourceReadOnly(bool readOnly) override;
+    void SetAutoCheck(bool on) override;
+    void ClearSourceBreakpoints() override;
+    void ShowSpeed(const QString& text) override;
+    void ShowStopwatch(const QString& text) override;
+
     // ---- The window
 
     QMdiArea* MdiArea() const { return mdiArea_; }
@@ -83,6 +98,14 @@ public:
 
     // Re-texts the window in the current language.
     void ApplyLanguage();
+
+    // Options: the Options dialog, modal. Help: the update window (not
+    // modal), the bug report form and the About box (both modal), each the
+    // one created at program start.
+    void ActionOptionsExecute();
+    void iHelpChkUpdItemClick();
+    void iBugReportItemClick();
+    void HelpAbout1Execute();
 
     // Closing (the system's close box, or File, Exit): asks whether the
     // window may close, then ends the run for good.
@@ -169,6 +192,7 @@ private:
     void CreateCommands();
     void CreateMenus();
     void CreateToolBar();
+    void ApplyRegisterPanelsLanguage();
     QAction* RateAction(std::int32_t code) const;
 
     TDeviceHost& host_;

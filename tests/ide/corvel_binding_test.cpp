@@ -99,11 +99,9 @@ TEST_F(CorvelBindingTest, ClosingDuringARunLeavesNoThread)
         ASSERT_NE(host.CreateDevice(host.MCUInfoIndex, nullptr, 30, 50), nullptr);
         ASSERT_TRUE(host.CreateNodesForDevice(0));
 
-        // GOTO 0 in word 0: the run never ends by itself, however slowly
-        // this test is scheduled.
-        constexpr std::uint16_t gotoZero = 0xA00;
-        for (int bit = 0; bit < 12; ++bit)
-            DllMCEntries.Set_ROM(0, bit, std::uint8_t(gotoZero >> bit & 1));
+        // Very Slow: the empty program would otherwise run past the end of
+        // memory within a millisecond, before the test looks at it.
+        DllMCEntries.Set_RT_parametrs(0, 0, 1, 2000, 1.0);
         const std::set<std::string> before = ThreadIds();
         DllMCEntries.Calculate_CuclPerCycMK(StopSimulation);
         EXPECT_TRUE(form.SimulationRunning());
