@@ -22,7 +22,8 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libcurl4-opens
 
 # The tests the thread stage runs: everything where the simulation thread
 # meets the main program.
-thread_tests='^(ThreadRun|RunThread|StopDuringAWait|PacedRun|Pacing|RealTimeRate|RealClockPacing|Exports|CorvelSo|RunningChip)\.|Stress'
+# (Parameterised suites carry a prefix: Waits/StopDuringAWait.)
+thread_tests='(^|/)(Run|ThreadRun|RunThread|StopDuringAWait|PacedRun|Pacing|RealTimeRate|RealClockPacing|Exports|CorvelSo|RunningChip)\.|Stress'
 
 install_missing() {
   local missing=()
