@@ -38,6 +38,10 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Most tests spend their time waiting (for a thread, a timer, gpsim), so
+# more of them run at once than there are processors.
+test_jobs=$(( $(nproc) * 3 ))
+
 # configure_and_build <build dir> <cmake options...> [-- <targets...>]
 configure_and_build() {
   local dir="$1"; shift
@@ -62,7 +66,7 @@ sanitizer_options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHD
 
 stage_normal() {
   configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$test_jobs" --timeout 600 "$@"
 }
 
 stage_address() {
@@ -72,7 +76,7 @@ stage_address() {
   ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1" \
   LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 900 "$@"
+    ctest --test-dir "$dir" --output-on-failure -j"$test_jobs" --timeout 900 "$@"
 }
 
 stage_thread() {
@@ -82,7 +86,7 @@ stage_thread() {
   [ $# -gt 0 ] && filter=()
   QT_QPA_PLATFORM=offscreen \
   TSAN_OPTIONS="suppressions=$here/tools/sanitizers/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
-    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 900 "${filter[@]}" "$@"
+    ctest --test-dir "$dir" --output-on-failure -j"$test_jobs" --timeout 900 "${filter[@]}" "$@"
 }
 
 # Runs one stage and prints how long it took.
