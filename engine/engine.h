@@ -12,6 +12,7 @@
 
 #include "engine/catalogue.h"
 #include "engine/chip_link.h"
+#include "engine/config_bits.h"
 #include "engine/registers.h"
 #include "engine/run_clock.h"
 #include "engine/run_signal.h"
@@ -116,6 +117,12 @@ public:
     // The whole register file as a freshly powered chip has it; bits of
     // unknown power-on state take the chip device's unknown-bit choice.
     void PowerOnReset();
+    // The power-on reset that applying the chip device's saved settings asks
+    // for. While a run is active its thread owns the registers: the reset is
+    // left to the next run's start, which powers the chip on with the new
+    // settings, and the result is false. A run already told to stop is
+    // joined first, and then reset.
+    bool PowerOnResetUnlessRunning();
     // The registers a reset pin, a watchdog time-out or a wake-up defines.
     void ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
     // What CLRWDT and SLEEP do to the watchdog and to \TO and \PD.
@@ -193,7 +200,7 @@ public:
 
     // ---- Configuration ----
 
-    std::array<uint8_t, 12> Config{}; // bit 0 first; Set_config may store values other than 0 and 1
+    ConfigBitArray Config; // bit 0 first; Set_config may store values other than 0 and 1
     std::vector<TConfigBits> ConfigBits;
 
     // ---- Program counter, stack and instruction ----
