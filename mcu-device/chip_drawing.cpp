@@ -49,6 +49,12 @@ struct Point {
     int x, y;
 };
 
+// The blank columns the voltage read-out keeps from the picture's edge.
+constexpr int kVoltageMargin = 1;
+// The first inked column of a left-side arrow ("In2"): its two free columns
+// face the edge.
+constexpr int kLeftArrowInk = 2;
+
 enum class Side : uint8_t { Left, Right };
 
 // Where a port pin's direction and latch live.
@@ -100,15 +106,18 @@ public:
     }
 
     // An ADC channel or comparator input: the arrow sits three columns closer
-    // to the body to make room for the voltage.
+    // to the body to make room for the voltage, which keeps one blank column
+    // from the arrow and one from the picture's edge.
     void analogue(Side side, Pic label, Point labelAt, int port, Point arrowAt, Point voltageAt)
     {
         put(label, labelAt);
         put(side == Side::Left ? Pic::In2 : Pic::In, arrowAt);
-        float volts = chip_.nodeLevel(port);
-        if (!std::isfinite(volts))
-            volts = 0.0f;
-        DrawNumber(painter_, voltageAt.x, voltageAt.y, 2, volts);
+        if (side == Side::Left)
+            DrawVoltage(painter_, kVoltageMargin, arrowAt.x + kLeftArrowInk - 2, voltageAt.y, false,
+                        chip_.nodeLevel(port));
+        else
+            DrawVoltage(painter_, voltageAt.x, kChipPictureWidth - 1 - kVoltageMargin, voltageAt.y, true,
+                        chip_.nodeLevel(port));
     }
 
     void comparatorOutput(Side side, Pic label, Point labelAt, Point arrowAt, Point markAt)
@@ -168,7 +177,7 @@ void drawPic10F(Overlay& o)
     else if (a.hasFosc4 && o.bit(a.osccal, 0))
         o.put(Pic::Fosc4, {33, 50});
     else if (o.timerClockInput())
-        o.timerClock(Side::Left, {33, 50}, 2, {14, 48}, {5, 48}, {0, 48});
+        o.timerClock(Side::Left, {33, 50}, 2, {14, 48}, {5, 48}, {1, 48});
     else
         o.digital(Side::Left, Pic::GP2, {33, 50}, 2, gpioBit(a, 2), {14, 48}, {5, 48});
 
@@ -263,7 +272,7 @@ constexpr Pic16Layout kPic16F54 = {
       {1, 0, L, 5}, {1, 1, L, 6}, {1, 2, L, 7}, {1, 3, L, 8},
       {1, 4, R, 8}, {1, 5, R, 7}, {1, 6, R, 6}, {1, 7, R, 5}}},
     12,
-    {L, {33, 50}, {14, 48}, {5, 47}, {0, 47}},
+    {L, {33, 50}, {14, 48}, {5, 47}, {1, 47}},
     {5, 66},
 };
 
@@ -274,7 +283,7 @@ constexpr Pic16Layout kPic16F57 = {
       {2, 0, R, 10}, {2, 1, R, 9}, {2, 2, R, 8}, {2, 3, R, 7},
       {2, 4, R, 6}, {2, 5, R, 5}, {2, 6, R, 4}, {2, 7, R, 3}}},
     20,
-    {L, {33, 14}, {14, 11}, {5, 11}, {0, 11}},
+    {L, {33, 14}, {14, 11}, {5, 11}, {1, 11}},
     {99, 11},
 };
 
@@ -365,16 +374,22 @@ void drawChip(QImage& image, const ChipView& chip, bool isRunning)
     // PIC16F505/506/526: the running picture alone.
 }
 
-void DrawNumber(QPainter& painter, int x, int y, int digits, float value)
+namespace {
+
+// Lays the read-out out from x and returns the pen's advance; draws only
+// with a painter.
+int LayOutNumber(QPainter* painter, int x, int y, int digits, float value)
 {
     // Nine decimals already exceed what a float holds.
     digits = std::clamp(digits, 0, 9);
     if (!std::isfinite(value))
         value = 0.0f;
 
+    const int start = x;
     const auto put = [&](Pic pic) {
         const QImage& glyph = picture(pic);
-        painter.drawImage(x, y, glyph);
+        if (painter)
+            painter->drawImage(x, y, glyph);
         x += glyph.width();
     };
 
@@ -407,6 +422,49 @@ void DrawNumber(QPainter& painter, int x, int y, int digits, float value)
         value = (value - float(digit)) * 10.0f;
     }
     put(Pic::Volt);
+    return x - start;
+}
+
+} // namespace
+
+void DrawNumber(QPainter& painter, int x, int y, int digits, float value)
+{
+    LayOutNumber(&painter, x, y, digits, value);
+}
+
+int NumberInkWidth(int digits, float value)
+{
+    // The unit's glyph ends in a blank column.
+    return LayOutNumber(nullptr, 0, 0, digits, value) - 1;
+}
+
+void DrawVoltage(QPainter& painter, int left, int right, int y, bool alignLeft, float volts)
+{
+    if (!std::isfinite(volts))
+        volts = 0.0f;
+    const int room = right - left + 1;
+    const auto placed = [&](int width) { return alignLeft ? left : right - width + 1; };
+    for (int digits = 2; digits >= 0; --digits) {
+        const int width = NumberInkWidth(digits, volts);
+        if (width <= room) {
+            DrawNumber(painter, placed(width), y, digits, volts);
+            return;
+        }
+    }
+    // Too large even in whole volts: as many nines as fit, with the sign.
+    // (Drawn glyph by glyph: cut in single precision, 999 would read 998.)
+    const int signWidth = volts < 0.0f ? picture(Pic::Minus).width() : 0;
+    const int nineWidth = picture(Pic::Sd9).width();
+    const int unitWidth = picture(Pic::Volt).width() - 1;
+    const int nines = std::max(1, (room - signWidth - unitWidth) / nineWidth);
+    int x = placed(signWidth + nines * nineWidth + unitWidth);
+    if (signWidth) {
+        painter.drawImage(x, y, picture(Pic::Minus));
+        x += signWidth;
+    }
+    for (int nine = 0; nine < nines; ++nine, x += nineWidth)
+        painter.drawImage(x, y, picture(Pic::Sd9));
+    painter.drawImage(x, y, picture(Pic::Volt));
 }
 
 void DrawNumber(QImage& image, int x, int y, int digits, float value)

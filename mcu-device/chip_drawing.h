@@ -41,4 +41,14 @@ void drawChip(QImage& image, const ChipView& chip, bool isRunning);
 void DrawNumber(QImage& image, int x, int y, int digits, float value);
 void DrawNumber(QPainter& painter, int x, int y, int digits, float value);
 
+// How many columns DrawNumber inks for value with `digits` decimals.
+int NumberInkWidth(int digits, float value);
+
+// The voltage of an analogue pin within columns left..right: two decimals
+// when they fit, else one, else none, against the left or the right end of
+// the room. A level that does not fit even then shows the largest value of
+// its sign that does (a huge positive level reads 999V in 17 columns). A
+// level that is not finite reads 0.
+void DrawVoltage(QPainter& painter, int left, int right, int y, bool alignLeft, float volts);
+
 } // namespace corvel

@@ -146,7 +146,10 @@ constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kInputGreen = 0xFF00A000;
 constexpr QRgb kOutputRed = 0xFFD00000;
 
-// Direction arrows, 7 x 7. The ink keeps two columns free on the side away
+// Direction arrows, 7 x 7: a blunt head two columns long (three rows at the
+// tip, five behind it) on a three-column shaft; the left one is the mirror of
+// the right one, so that neither has its tallest column in the middle and
+// reads as a cross at 1x. The ink keeps two columns free on the side away
 // from the chip, so that the voltage read-out beside a shifted arrow never
 // touches it.
 using Bitmap7 = std::array<std::string_view, 7>;
@@ -154,9 +157,9 @@ using Bitmap7 = std::array<std::string_view, 7>;
 constexpr Bitmap7 kArrowLeft = {
     ".......",
     ".#.....",
-    ".##....",
+    "##.....",
     "#####..",
-    ".##....",
+    "##.....",
     ".#.....",
     ".......",
 };
@@ -183,24 +186,26 @@ constexpr Bitmap7 kArrowBoth = {
 using Bitmap9 = std::array<std::string_view, 9>;
 
 // Edge symbols, 5 x 9: a step from one level to the other, time running left
-// to right, with an arrowhead on the edge.
+// to right. The ink takes columns 0..3 and leaves column 4 blank, so that a
+// symbol at the picture's edge keeps a blank column there: on the right it
+// stands at x 105, on the left at x 1 with its blank column towards the mark.
 constexpr Bitmap9 kFallingEdge = {
     ".....",
     "###..",
     "..#..",
     "..#..",
-    "#####",
-    ".###.",
     "..#..",
-    "..###",
+    "..#..",
+    "..#..",
+    "..##.",
     ".....",
 };
 constexpr Bitmap9 kRisingEdge = {
     ".....",
-    "..###",
+    "..##.",
     "..#..",
-    ".###.",
-    "#####",
+    "..#..",
+    "..#..",
     "..#..",
     "..#..",
     "###..",
@@ -417,6 +422,10 @@ struct PackagePin {
     // Drawn as the overlay's label picture at the overlay's position, so the
     // running picture does not change where the overlay repeats it.
     bool asOverlay = false;
+    // Moves the first line of a right-side label towards the outline. Only
+    // for a line that lies off the stub rows: it is the stubs that keep the
+    // right labels two columns short of the outline.
+    int8_t firstLineDx = 0;
 };
 
 // Which labels the running picture keeps; the overlays draw the others.
@@ -468,9 +477,13 @@ const std::vector<PackageLayout>& packageLayouts()
                        {supply("Vss"), {"GP0"}, {"GP1"}, {"GP2\nT0CKI", -6}}});
         // 4: PIC12F510
         all.push_back({77, RunningLabels::SupplyOnly,
-                       {supply("Vdd"), {"GP5\nOSC1\nCLKIN", -6}, {"GP4\nOSC2", -5}, {"GP3\n\\MCLR", -9, Arrow::In}},
-                       {supply("Vss"), {"GP0/AN0\nC1IN+", -6}, {"GP1/AN1\nC1IN-", -6},
-                        {"GP2/AN2\nT0CKI\nC1OUT", -11}}});
+                       {supply("Vdd"), {"GP5\nOSC1\nCLKIN", -7}, {"GP4\nOSC2", -6}, {"GP3\n\\MCLR", -9, Arrow::In}},
+                       // The wide first lines stand a word's space clear of the left
+                       // labels beside them; C1OUT keeps two blank rows above the
+                       // bottom of the outline.
+                       {supply("Vss"), {"GP0/AN0\nC1IN+", -7, Arrow::Both, 0, false, 2},
+                        {"GP1/AN1\nC1IN-", -7, Arrow::Both, 0, false, 2},
+                        {"GP2/AN2\nT0CKI\nC1OUT", -12, Arrow::Both, 0, false, 2}}});
         // 5: PIC16F505
         all.push_back({131, RunningLabels::SingleFunction,
                        {supply("Vdd"), {"RB5\nOSC1\nCLKIN", -2}, {"RB4\nOSC2\nCLKOUT", -1},
@@ -492,18 +505,22 @@ const std::vector<PackageLayout>& packageLayouts()
         all.push_back({257, RunningLabels::All,
                        {timerClockPin(-1), supply("Vdd"), supply("N/C"), supply("Vss"), supply("N/C"),
                         {"RA0"}, {"RA1"}, {"RA2"}, {"RA3"}, {"RB0"}, {"RB1"}, {"RB2"}, {"RB3"}, {"RB4"}},
-                       {{"\\MCLR", 0, Arrow::In}, {"OSC1\nCLKIN", 0, Arrow::In}, {"OSC2\nCLKOUT", 0, Arrow::Out},
+                       // The bar of the top row's name keeps clear of the top of the outline.
+                       {{"\\MCLR", 2, Arrow::In}, {"OSC1\nCLKIN", 0, Arrow::In}, {"OSC2\nCLKOUT", 0, Arrow::Out},
                         {"RC7"}, {"RC6"}, {"RC5"}, {"RC4"}, {"RC3"}, {"RC2"}, {"RC1"}, {"RC0"},
                         {"RB7"}, {"RB6"}, {"RB5"}}});
         // 9: PIC16F59
         all.push_back({364, RunningLabels::All,
                        {{"RA0"}, {"RA1"}, {"RA2"}, {"RA3"}, supply("GND"), {"RB0"}, {"RB1"}, {"RB2"}, {"RB3"},
                         {"RB4"}, {"RB5"}, {"RB6"}, {"RB7"}, {"\\MCLR", 0, Arrow::In}, supply("Vdd"),
-                        {"RC0"}, {"RC1"}, {"RC2"}, {"RC3"}, {"RC4"}},
+                        {"RC0"}, {"RC1"}, {"RC2"}, {"RC3"}, {"RC4", -1}},
                        {timerClockPin(-1), {"RE7"}, {"RE6"}, {"RE5"}, {"RE4"}, supply("Vdd"),
                         {"OSC1\nCLKIN", 0, Arrow::In}, {"OSC2\nCLKOUT", 0, Arrow::Out},
                         {"RD7"}, {"RD6"}, {"RD5"}, {"RD4"}, {"RD3"}, {"RD2"}, {"RD1"}, supply("GND"),
-                        {"RD0"}, {"RC7"}, {"RC6"}, {"RC5"}}});
+                        {"RD0"}, {"RC7"}, {"RC6"}, {"RC5", -1}}});
+        // (The bottom row's labels sit a row higher: this body ends one row
+        // closer to its last stubs than the others, and the labels keep two
+        // blank rows above its bottom.)
         return all;
     }();
     return layouts;
@@ -547,8 +564,9 @@ void drawLabel(Canvas& canvas, Side side, int row, const PackagePin& pin)
     for (std::string_view line : splitLines(pin.label)) {
         if (!first)
             y += hasBar(line) ? 9 : 6;
+        const int dx = first ? pin.firstLineDx : 0;
         first = false;
-        canvas.text(side == Side::Left ? 34 : 76 - textWidth(line), y, line);
+        canvas.text(side == Side::Left ? 34 : 76 - textWidth(line) + dx, y, line);
     }
 }
 

@@ -99,6 +99,14 @@ public:
     // Re-texts the window in the current language.
     void ApplyLanguage();
 
+    // Options: the Options dialog, modal. Help: the update window (not
+    // modal), the bug report form and the About box (both modal), each the
+    // one created at program start.
+    void ActionOptionsExecute();
+    void iHelpChkUpdItemClick();
+    void iBugReportItemClick();
+    void HelpAbout1Execute();
+
     // Closing (the system's close box, or File, Exit): asks whether the
     // window may close, then ends the run for good.
     bool FormCloseQuery();
@@ -184,6 +192,7 @@ private:
     void CreateCommands();
     void CreateMenus();
     void CreateToolBar();
+    void ApplyRegisterPanelsLanguage();
     QAction* RateAction(std::int32_t code) const;
 
     TDeviceHost& host_;

@@ -7,9 +7,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "ide/main/about_box.h"
 #include "ide/main/command_pictures.h"
 #include "ide/main/main_form.h"
+#include "ide/main/options_form.h"
+#include "ide/main/user_message.h"
 #include "ide/texts/texts.h"
+#include "ide/web/bug_report.h"
+#include "ide/web/update_check.h"
 
 namespace {
 
@@ -55,9 +60,9 @@ const TCommandRow CommandRows[] = {
     {&TMainForm::WindowMinimizeAll1, "WindowMinimizeAll1", 253, 4015, "", None, Disabled},
     {&TMainForm::WindowArrangeAll1, "WindowArrangeAll1", 254, 4016, "", None, Disabled},
     {&TMainForm::OptionConfigBits1, "OptionConfigBits1", 270, 4050, "", None, ProjectOpen},
-    {&TMainForm::HelpChkUpdItem, "HelpChkUpdItem", 290, 4018, "", None, Disabled},
-    {&TMainForm::BugReportItem, "BugReportItem", 291, 4017, "", None, Disabled},
-    {&TMainForm::HelpAbout1, "HelpAbout1", 292, 4011, "", None, Disabled},
+    {&TMainForm::HelpChkUpdItem, "HelpChkUpdItem", 290, 4018, "", None, Always},
+    {&TMainForm::BugReportItem, "BugReportItem", 291, 4017, "", None, Always},
+    {&TMainForm::HelpAbout1, "HelpAbout1", 292, 4011, "", None, Always},
     {&TMainForm::HelpDonateItem, "HelpDonateItem", 293, 0, "", None, Disabled},
     {&TMainForm::HelpHelp, "HelpHelp", 294, 0, "F1", None, Disabled},
     {&TMainForm::ActionRate, "ActionRate", 300, 4019, "", Rate, ProjectOpen},
@@ -66,7 +71,7 @@ const TCommandRow CommandRows[] = {
     {&TMainForm::ActionStop, "ActionStop", 303, 4042, "Ctrl+F2", Stop, RunCommand},
     {&TMainForm::ActionStep, "ActionStep", 304, 4044, "F8", Step, RunCommand},
     {&TMainForm::ActionClearBP, "ActionClearBP", 305, 0, "", None, ProjectOpen},
-    {&TMainForm::ActionOptions, "ActionOptions", 329, 0, "", None, Disabled},
+    {&TMainForm::ActionOptions, "ActionOptions", 329, 0, "", None, Always},
 };
 
 // The rate commands, in the order of SimulationRates.
@@ -126,6 +131,10 @@ void TMainForm::CreateCommands()
         this->*row.action = action;
     }
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(ActionOptions, &QAction::triggered, this, &TMainForm::ActionOptionsExecute);
+    connect(HelpChkUpdItem, &QAction::triggered, this, &TMainForm::iHelpChkUpdItemClick);
+    connect(BugReportItem, &QAction::triggered, this, &TMainForm::iBugReportItemClick);
+    connect(HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
 
     SimulationControl = new TSimulationControl(*this, {ActionRun, ActionPause, ActionStep, ActionStop}, this);
     connect(ActionRun, &QAction::triggered, SimulationControl, &TSimulationControl::tlbRunClick);
@@ -236,6 +245,39 @@ void TMainForm::ApplyLanguage()
     for (std::size_t index = 0; index < std::size(SimulationRates); ++index)
         ApplyTexts(this->*RateActionFields[index], SimulationRates[index].captionText,
                    SimulationRates[index].hintText);
+    ApplyRegisterPanelsLanguage();
+}
+
+// The register, counter and stack panels' labels, Clear button, small-label
+// font size and header pictures.
+void TMainForm::ApplyRegisterPanelsLanguage()
+{
+}
+
+// ---- Options and Help
+
+void TMainForm::ActionOptionsExecute()
+{
+    TFormOptions options(this);
+    ExecUserDialog(options);
+}
+
+void TMainForm::iHelpChkUpdItemClick()
+{
+    if (formCheckUpdates)
+        formCheckUpdates->ShowWindow();
+}
+
+void TMainForm::iBugReportItemClick()
+{
+    if (formBugReport)
+        ExecUserDialog(*formBugReport);
+}
+
+void TMainForm::HelpAbout1Execute()
+{
+    if (AboutBox)
+        ExecUserDialog(*AboutBox);
 }
 
 void ApplyMainFormLanguage()

@@ -41,10 +41,14 @@ void DrawChip(QPainter& painter, const QRect& body)
         painter.drawRect(x, body.top() - 12, 12, 12);
         painter.drawRect(x, body.bottom() + 1, 12, 12);
     }
+    // The notch is cut out of the body, so the card shows through it and
+    // nothing of it lies outside the body.
+    QPainterPath package;
+    package.addRoundedRect(body, 5, 5);
+    QPainterPath notch;
+    notch.addEllipse(QPoint(body.left(), body.center().y()), 9, 9);
     painter.setBrush(ChipBody);
-    painter.drawRoundedRect(body, 5, 5);
-    painter.setBrush(CardTop);
-    painter.drawEllipse(QPoint(body.left(), body.center().y()), 9, 9);
+    painter.drawPath(package.subtracted(notch));
     painter.setBrush(QColor(0x55, 0x5a, 0x62));
     painter.drawEllipse(QPoint(body.left() + 20, body.bottom() - 16), 5, 5);
 }
@@ -77,7 +81,7 @@ QImage DrawStartupPicture(const QString& productName, const QRect& logArea)
 
     const QRect card(3, 1, 391, 397);
     DrawCard(painter, card);
-    DrawChip(painter, QRect(139, 48, 120, 64));
+    DrawChip(painter, StartupChipBody);
 
     QFont title(QStringLiteral("Sans Serif"));
     title.setPixelSize(40);

@@ -9,6 +9,9 @@
 inline constexpr int StartupPictureWidth = 409;
 inline constexpr int StartupPictureHeight = 417;
 
+// Where the picture's chip lies (its body, without the pins).
+inline constexpr QRect StartupChipBody(139, 48, 120, 64);
+
 // productName is drawn as the title; logArea (in picture coordinates) gets a
 // dark frame for the log shown over it.
 QImage DrawStartupPicture(const QString& productName, const QRect& logArea);

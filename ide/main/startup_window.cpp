@@ -1,10 +1,13 @@
 #include "ide/main/startup_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QBitmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegion>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -48,6 +51,10 @@ TformSplash::TformSplash(TDeviceHost& host, const QString& programFolder, bool a
     Memo->setReadOnly(true);
     Memo->setFocusPolicy(Qt::NoFocus);
     Memo->setFrameShape(QFrame::NoFrame);
+    // One log line is one line of the box: a long path is shortened in its
+    // middle on screen (the crash log keeps it whole), so the box never wraps
+    // and always shows its newest lines at the bottom.
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette memoColours = Memo->palette();
@@ -110,17 +117,27 @@ void TformSplash::FormActivate()
 
 void TformSplash::AddLogLine(const QString& line)
 {
-    Memo->appendPlainText(line);
+    // Recorded first: the box's change saves the crash log from this list.
+    logLines_ << line;
+    const int room = Memo->viewport()->width() - 2 * int(Memo->document()->documentMargin()) - 1;
+    Memo->appendPlainText(Memo->fontMetrics().elidedText(line, Qt::ElideMiddle, room));
+    ShowNewestLines();
+}
+
+// The newest lines stand at the bottom of the box, and the box never scrolls
+// further than its last line.
+void TformSplash::ShowNewestLines()
+{
+    QScrollBar* bar = Memo->verticalScrollBar();
+    const int lineHeight = std::max(1, Memo->fontMetrics().lineSpacing());
+    const int visibleLines = std::max(1, (Memo->viewport()->height() - 2 * int(Memo->document()->documentMargin()))
+                                             / lineHeight);
+    bar->setValue(std::max(0, Memo->blockCount() - visibleLines));
 }
 
 QStringList TformSplash::LogLines() const
 {
-    QStringList lines;
-    for (QTextBlock block = Memo->document()->begin(); block.isValid(); block = block.next())
-        lines << block.text();
-    if (lines == QStringList(QString()))
-        lines.clear();
-    return lines;
+    return logLines_;
 }
 
 void TformSplash::MemoChange()

@@ -53,6 +53,7 @@ protected:
 
 private:
     void AddLogLine(const QString& line);
+    void ShowNewestLines();
     void UpdateShape();
 
     TDeviceHost& host_;
@@ -61,4 +62,6 @@ private:
     bool splashActivated_ = false;
     bool crashLogFailed_ = false;
     QRegion pictureShape_;
+    // The log as written; the box shows each line shortened to its width.
+    QStringList logLines_;
 };

@@ -3,7 +3,10 @@
 #include <utility>
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "ide/texts/texts.h"
 
@@ -12,6 +15,18 @@ namespace {
 TMessageSink& Sink()
 {
     static TMessageSink sink;
+    return sink;
+}
+
+TUrlSink& UrlSink()
+{
+    static TUrlSink sink;
+    return sink;
+}
+
+TDialogSink& DialogSink()
+{
+    static TDialogSink sink;
     return sink;
 }
 
@@ -30,4 +45,30 @@ void ShowUserMessage(const QString& text)
 TMessageSink SetMessageSink(TMessageSink sink)
 {
     return std::exchange(Sink(), std::move(sink));
+}
+
+void OpenUserUrl(const QString& address)
+{
+    if (UrlSink()) {
+        UrlSink()(address);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+TUrlSink SetUrlSink(TUrlSink sink)
+{
+    return std::exchange(UrlSink(), std::move(sink));
+}
+
+int ExecUserDialog(QDialog& dialog)
+{
+    if (DialogSink())
+        return DialogSink()(dialog);
+    return dialog.exec();
+}
+
+TDialogSink SetDialogSink(TDialogSink sink)
+{
+    return std::exchange(DialogSink(), std::move(sink));
 }

@@ -2,9 +2,13 @@
 // for device libraries, then the main window until it closes.
 #include <QApplication>
 
+#include "ide/main/about_box.h"
+#include "ide/main/devices_form.h"
 #include "ide/main/main_form.h"
 #include "ide/main/startup_window.h"
 #include "ide/texts/texts.h"
+#include "ide/web/bug_report.h"
+#include "ide/web/update_check.h"
 #include "ide/workbench/device_host.h"
 
 int main(int argc, char* argv[])
@@ -26,6 +30,12 @@ int main(int argc, char* argv[])
     }
 
     TMainForm mainForm;
+    // The long-lived windows belong to the main window and go with it; the
+    // update window's creation starts the update check when that is set.
+    new TAboutBox(&mainForm);
+    new TformBugReport(&mainForm);
+    new TformCheckUpdates(&mainForm);
+    new TformDevices(&mainForm);
     mainForm.show();
     return application.exec();
 }

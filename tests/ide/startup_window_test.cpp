@@ -9,12 +9,18 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "ide/main/crash_log.h"
+#include "ide/main/startup_picture.h"
 #include "ide/main/startup_window.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/library_file.h"
@@ -208,6 +214,85 @@ TEST_F(StartupWindowTest, AnOwnLogFolderOpenToOthersIsClosedBeforeTheLogIsWritte
     EXPECT_FALSE(splash.CrashLogFailed());
     EXPECT_EQ(Permissions(LogFolder()), 0700u);
     EXPECT_EQ(ReadFile(LogFile()), AsFileText(splash.LogLines()));
+}
+
+} // namespace
+
+namespace {
+
+// However many lines the search writes, the log box shows its newest lines
+// whole, one log line to a line of the box, with the last one at the bottom
+// and no blank lines below it; a long path is shortened on screen only.
+TEST_F(StartupWindowTest, TheLogBoxShowsItsNewestLinesUnwrapped)
+{
+    const std::string deep = "a-folder-with-a-rather-long-name/and-another-one-below-it/";
+    for (int copy = 0; copy < 6; ++copy)
+        program.place("devlib_output", deep + "output" + std::to_string(copy) + ".quodev");
+
+    TformSplash splash(host, program.path(""), true);
+    splash.show();
+    splash.FormActivate();
+    splash.tmrClose->stop();
+
+    QPlainTextEdit* memo = splash.Memo;
+    const QStringList lines = splash.LogLines();
+    ASSERT_EQ(lines.size(), 3 + 2 * 6);
+    EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+    ASSERT_EQ(memo->blockCount(), lines.size());
+    EXPECT_TRUE(lines.last().endsWith("output5.quodev"));
+
+    const int width = memo->viewport()->width();
+    const int height = memo->viewport()->height();
+    int index = 0;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next(), ++index) {
+        SCOPED_TRACE(lines[index].toStdString());
+        EXPECT_LE(memo->fontMetrics().horizontalAdvance(block.text()), width);
+        EXPECT_EQ(block.layout()->lineCount(), 1);
+        if (block.text() != lines[index]) {
+            // Shortened in its middle: the status and the file name stay.
+            EXPECT_TRUE(block.text().contains(QChar(0x2026)));
+            EXPECT_EQ(block.text().left(4), lines[index].left(4));
+            EXPECT_EQ(block.text().right(6), lines[index].right(6));
+        }
+    }
+    const QRect last = memo->cursorRect(QTextCursor(memo->document()->lastBlock()));
+    EXPECT_LE(last.bottom(), height);
+    EXPECT_GT(last.bottom(), height - memo->fontMetrics().lineSpacing());
+    const QRect first = memo->cursorRect(QTextCursor(memo->document()->firstBlock()));
+    EXPECT_LT(first.top(), 0);
+}
+
+// A short log starts at the top of the box.
+TEST_F(StartupWindowTest, AShortLogStartsAtTheTop)
+{
+    TformSplash splash(host, program.path(""), true);
+    splash.show();
+    splash.FormActivate();
+    splash.tmrClose->stop();
+    ASSERT_EQ(splash.Memo->blockCount(), 3);
+    const QRect first = splash.Memo->cursorRect(QTextCursor(splash.Memo->document()->firstBlock()));
+    EXPECT_GE(first.top(), 0);
+    EXPECT_EQ(splash.Memo->verticalScrollBar()->value(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The chip's pin-1 notch is cut out of its body: through it, and beside it,
+// the card shows in its own colour, and nothing of the notch lies outside.
+TEST(StartupPictureTest, TheChipsNotchShowsTheCard)
+{
+    const QImage picture = DrawStartupPicture(QStringLiteral("Tarnwick"), QRect(98, 263, 201, 73));
+    const QRect body = StartupChipBody;
+    const int y = body.center().y();
+    const QRgb card = picture.pixel(body.left() - 25, y);
+    EXPECT_EQ(picture.pixel(body.left() - 5, y), card);
+    EXPECT_EQ(picture.pixel(body.left() - 1, y), card);
+    EXPECT_EQ(picture.pixel(body.left() + 4, y), card);
+    // The body itself is still there around the notch.
+    EXPECT_NE(picture.pixel(body.left() + 20, y), card);
+    EXPECT_NE(picture.pixel(body.left() + 3, body.top() + 5), card);
 }
 
 } // namespace

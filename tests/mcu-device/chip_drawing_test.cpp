@@ -54,11 +54,14 @@ bool sameRegion(const QImage& a, const QImage& b, Rect r)
 
 // Does `image` show `pictureName` with its top-left corner at (x, y)? Only
 // the first `width` columns when given: a later element may cover the rest.
-::testing::AssertionResult shows(const QImage& image, const char* pictureName, int x, int y, int width = 0)
+// Only from column `from` when given: the read-out may cover a blank first
+// column of a left-side arrow.
+::testing::AssertionResult shows(const QImage& image, const char* pictureName, int x, int y, int width = 0,
+                                 int from = 0)
 {
     const QImage& picture = chipPicture(pictureName);
     for (int row = 0; row < picture.height(); ++row)
-        for (int column = 0; column < (width > 0 ? width : picture.width()); ++column) {
+        for (int column = from; column < (width > 0 ? width : picture.width()); ++column) {
             const int px = x + column, py = y + row;
             if (px >= image.width() || py >= image.height())
                 continue; // clipped by the edge of the image
@@ -187,10 +190,13 @@ struct Expectation {
     const char* picture;
     int x, y;
     int width = 0; // 0: the whole picture
+    int from = 0;  // the first column compared
 };
 
-// The voltage read-out starts on the last column of a shifted right-side arrow.
+// The voltage read-out starts on the last column of a shifted right-side arrow,
+// and ends on the first (blank) column of a shifted left-side one.
 constexpr int kCoveredByVoltage = 6;
+constexpr int kLeftCoveredByVoltage = 1;
 
 struct StateCase {
     const char* what;
@@ -222,14 +228,14 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
              c.setBit(ChipView::kOption, 4, true);
              c.levels[2] = 5.0f;
          },
-         {{"T0CKI", 33, 50}, {"In2", 14, 48}, {"r1", 5, 48}, {"HiToLo", 0, 48}},
+         {{"T0CKI", 33, 50}, {"In2", 14, 48}, {"r1", 5, 48}, {"HiToLo", 1, 48}},
          {}},
         {"timer clock on rising edges", 0,
          [](FakeChip& c) {
              c.setBit(ChipView::kOption, 5, true);
              c.levels[2] = 0.5f;
          },
-         {{"T0CKI", 33, 50}, {"In2", 14, 48}, {"r0", 5, 48}, {"LoToHi", 0, 48}},
+         {{"T0CKI", 33, 50}, {"In2", 14, 48}, {"r0", 5, 48}, {"LoToHi", 1, 48}},
          {}},
         {"FOSC4 wins over the timer clock", 0,
          [](FakeChip& c) {
@@ -237,7 +243,7 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
              c.setBit(ChipView::kOption, 5, true);
          },
          {{"Fosc4", 33, 50}},
-         {{14, 48, 7, 7}, {5, 48, 6, 9}, {0, 48, 5, 9}}},
+         {{14, 48, 7, 7}, {5, 48, 6, 9}, {0, 48, 6, 9}}},
         {"10F204 comparator on, output enabled, whatever TRIS", 2,
          [](FakeChip& c) {
              c.ram[ChipView::kTrisGpio] = 0x00;
@@ -246,7 +252,7 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
              c.levels[0] = 2.5f;
              c.levels[1] = 3.3f;
          },
-         {{"CINp", 63, 68}, {"In", 86, 66, kCoveredByVoltage}, {"CINn", 33, 68}, {"In2", 17, 66}, {"cout", 33, 50}, {"Out2", 14, 48},
+         {{"CINp", 63, 68}, {"In", 86, 66, kCoveredByVoltage}, {"CINn", 33, 68}, {"In2", 17, 66, 0, kLeftCoveredByVoltage}, {"cout", 33, 50}, {"Out2", 14, 48},
           {"r1", 5, 48}},
          {}},
         {"10F220 ANS0 only", 4,
@@ -305,7 +311,7 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
          },
          {{"In", 89, 30}, {"r0", 99, 29}, {"Out", 89, 12}, {"r1", 99, 11}, {"Out2", 14, 12}, {"r0", 5, 11},
           {"In", 89, 102}, {"r1", 99, 101}, {"Out2", 14, 156}, {"r3", 5, 66}},
-         {{0, 47, 5, 9}}},
+         {{0, 47, 6, 9}}},
         {"16F59 timer clock at its top-right pin", 15,
          [](FakeChip& c) {
              c.setBit(ChipView::kOption, 5, true);
@@ -326,7 +332,7 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
         c.set(chip);
         const QImage image = drawn(chip, true);
         for (const Expectation& e : c.shown)
-            EXPECT_TRUE(shows(image, e.picture, e.x, e.y, e.width));
+            EXPECT_TRUE(shows(image, e.picture, e.x, e.y, e.width, e.from));
         for (const Rect& r : c.unpainted)
             EXPECT_TRUE(sameRegion(image, chipPackagePicture(c.type, true), r)) << r.x << "," << r.y;
     }
@@ -523,22 +529,91 @@ TEST(ChipReadOut, DigitCountBoundsTheFraction)
 }
 
 // An analogue pin whose node nothing drives reads 0.00V, and so does one
-// whose level is not finite.
+// whose level is not finite. On the left the read-out ends one blank column
+// before the arrow's ink and keeps the picture's first column blank: a level
+// that does not fit with two decimals loses decimals, one that does not fit
+// at all shows the largest value of its sign that does.
 TEST(ChipReadOut, AnaloguePinReadsItsNode)
 {
     const std::pair<float, const char*> cases[] = {
-        {kNaN, "0.00V"}, {kInf, "0.00V"}, {2.5f, "2.50V"}, {3.3f, "3.29V"},
+        {kNaN, "0.00V"}, {kInf, "0.00V"}, {2.5f, "2.50V"}, {3.3f, "3.29V"}, {-1.25f, "-1.2V"},
+        {12.34f, "12.3V"}, {-12.5f, "-12V"}, {123.4f, "123V"}, {-123.0f, "-99V"}, {1e6f, "999V"},
     };
     for (const auto& [volts, text] : cases) {
+        SCOPED_TRACE(text);
         FakeChip chip(4); // PIC10F220, GP1 on the left as AN1
         chip.setBit(7, 7, true);
         chip.levels[1] = volts;
         const QImage image = drawn(chip, true);
         const QImage expected = composed(glyphsOf(text), 18);
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 18; ++x)
-                ASSERT_EQ(image.pixel(x, 68 + y), expected.pixel(x, y)) << volts << " at " << x << "," << y;
+        int inkWidth = -1;
+        for (const std::string& glyph : glyphsOf(text))
+            inkWidth += chipPicture(glyph).width();
+        const int start = 18 - inkWidth;
+        EXPECT_GE(start, 1);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 18; ++x) {
+                const QRgb want = x < start ? kWhite : expected.pixel(x - start, y);
+                ASSERT_EQ(image.pixel(x, 68 + y), want) << volts << " at " << x << "," << y;
+            }
+            EXPECT_EQ(image.pixel(18, 68 + y), kWhite);
+        }
+        // The arrow itself is whole.
+        EXPECT_TRUE(shows(image, "In2", 17, 66, 0, kLeftCoveredByVoltage));
     }
+}
+
+// On the right the read-out starts one blank column after the arrow and
+// keeps the picture's last column blank.
+TEST(ChipReadOut, RightSideReadOutStaysInsideThePicture)
+{
+    const std::pair<float, const char*> cases[] = {
+        {2.5f, "2.50V"}, {12.34f, "12.3V"}, {-1.25f, "-1.2V"}, {-9.99f, "-9.9V"}, {1e30f, "999V"},
+    };
+    for (const auto& [volts, text] : cases) {
+        SCOPED_TRACE(text);
+        FakeChip chip(4); // PIC10F220, GP0 on the right as AN0
+        chip.setBit(7, 6, true);
+        chip.levels[0] = volts;
+        const QImage image = drawn(chip, true);
+        const QImage expected = composed(glyphsOf(text), 18);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 92; x < 109; ++x)
+                ASSERT_EQ(image.pixel(x, 68 + y), expected.pixel(x - 92, y)) << x << "," << y;
+            EXPECT_EQ(image.pixel(109, 68 + y), kWhite);
+            EXPECT_EQ(image.pixel(91, 68 + y), kWhite);
+        }
+    }
+}
+
+// Whatever the pins show, nothing is drawn on the picture's first or last
+// column: voltages of any size, edge symbols and marks keep a blank margin.
+TEST(ChipDrawing, NothingTouchesThePictureEdges)
+{
+    const float levels[] = {kNaN, 0.0f, 5.0f, -1.25f, 12.34f, -123.0f, 1e30f, -kInf};
+    for (int type = 0; type < 16; ++type)
+        for (float level : levels)
+            for (int variant = 0; variant < 4; ++variant) {
+                FakeChip chip(type);
+                chip.ram[ChipView::kTrisGpio] = variant % 2 ? 0x00 : 0xFF;
+                for (int port = 0; port < 5; ++port)
+                    chip.ram[size_t(ChipView::kTrisA + port)] = variant % 2 ? 0x00 : 0xFF;
+                chip.setBit(ChipView::kOption, 5, true);
+                chip.setBit(ChipView::kOption, 4, variant >= 2);
+                if (chip.addressTable.adcon0 >= 0) {
+                    chip.setBit(chip.addressTable.adcon0, 6, true);
+                    chip.setBit(chip.addressTable.adcon0, 7, true);
+                }
+                if (chip.addressTable.cmcon0 >= 0 && variant >= 2)
+                    chip.setBit(chip.addressTable.cmcon0, 3, true);
+                chip.levels.fill(level);
+                const QImage image = drawn(chip, true);
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x : {0, image.width() - 1})
+                        ASSERT_EQ(image.pixel(x, y), kWhite)
+                            << "type " << type << " level " << level << " variant " << variant << " at " << x << ","
+                            << y;
+            }
 }
 
 } // namespace

@@ -195,13 +195,100 @@ TEST(ChipPictures, ColumnsOutsideTheBodyHoldOnlyArrows)
 }
 
 // Labels keep two columns clear of the outline on the left and of the stubs
-// on the right, which reach two columns into the body.
+// on the right, which reach two columns into the body on their rows; and two
+// blank rows below the top of the outline (but for the notch) and above its
+// bottom.
 TEST(ChipPictures, LabelsStayClearOfOutlineAndStubs)
 {
-    forEachPackagePicture([&](int, bool, const QImage& picture) {
-        EXPECT_TRUE(allWhite(picture, {32, 11, 1, picture.height() - 13}));
-        EXPECT_TRUE(allWhite(picture, {76, 11, 2, picture.height() - 13}));
+    forEachPackagePicture([&](int type, bool, const QImage& picture) {
+        const int h = picture.height();
+        EXPECT_TRUE(allWhite(picture, {32, 11, 1, h - 13}));
+        for (int row = 0; row < pinRows(type); ++row)
+            EXPECT_TRUE(allWhite(picture, {76, 12 + 18 * row, 2, 8})) << "row " << row;
+        EXPECT_TRUE(allWhite(picture, {32, 11, 19, 2}));
+        EXPECT_TRUE(allWhite(picture, {60, 11, 20, 2}));
+        EXPECT_TRUE(allWhite(picture, {32, h - 4, 46, 2}));
     });
+}
+
+// Where labels of both sides share rows, a word's space (at least four blank
+// columns) stays between them, so that "GP5" and "GP0/AN0" never read as one
+// label; and the lines of one side never touch those of the other, not even
+// at a corner.
+TEST(ChipPictures, LabelsOfTheTwoSidesStayApart)
+{
+    const int type = 8; // PIC12F510: both sides carry stacked labels
+    const QImage& picture = chipPackagePicture(type, false);
+    const auto inkIn = [&](int y, int x0, int x1) {
+        std::vector<int> columns;
+        for (int x = x0; x <= x1; ++x)
+            if (isDark(picture.pixel(x, y)))
+                columns.push_back(x);
+        return columns;
+    };
+    int sharedRows = 0;
+    for (int y = 20; y < picture.height() - 3; ++y) {
+        const std::vector<int> ink = inkIn(y, 34, 77);
+        // The left labels start at x 34, the right ones end at x 75..77.
+        const bool left = !ink.empty() && ink.front() <= 35;
+        const bool right = !ink.empty() && ink.back() >= 74;
+        if (!left || !right)
+            continue;
+        ++sharedRows;
+        int widestGap = 0;
+        for (size_t i = 1; i < ink.size(); ++i)
+            widestGap = std::max(widestGap, ink[i] - ink[i - 1] - 1);
+        EXPECT_GE(widestGap, 4) << "row " << y;
+    }
+    EXPECT_GT(sharedRows, 10);
+}
+
+// The arrows: the left ones are the mirror images of the right ones, and the
+// tallest column of an arrow's ink is never its middle one, where it would
+// read as a cross.
+TEST(ChipPictures, ArrowsPointTheirWay)
+{
+    EXPECT_EQ(chipPicture("In").mirrored(true, false), chipPicture("In2"));
+    EXPECT_EQ(chipPicture("Out").mirrored(true, false), chipPicture("Out2"));
+    for (const char* name : {"In", "Out", "In2", "Out2"}) {
+        SCOPED_TRACE(name);
+        const QImage& arrow = chipPicture(name);
+        int first = arrow.width(), last = -1, tallest = -1, tallestHeight = 0;
+        for (int x = 0; x < arrow.width(); ++x) {
+            int height = 0;
+            for (int y = 0; y < arrow.height(); ++y)
+                height += arrow.pixel(x, y) != kWhite;
+            if (height == 0)
+                continue;
+            first = std::min(first, x);
+            last = x;
+            if (height > tallestHeight) {
+                tallestHeight = height;
+                tallest = x;
+            }
+        }
+        ASSERT_EQ(last - first, 4);
+        EXPECT_EQ(tallestHeight, 5);
+        EXPECT_NE(tallest, (first + last) / 2);
+        // The tip is next to the tallest column, on the side it points to.
+        const bool pointsLeft = std::string_view(name) == "In" || std::string_view(name) == "Out2";
+        EXPECT_EQ(tallest, pointsLeft ? first + 1 : last - 1);
+    }
+}
+
+// The edge symbols leave their last column blank, so that one at the
+// picture's right edge keeps a margin there; each shows its step: the falling
+// one high on the left, the rising one high on the right.
+TEST(ChipPictures, EdgeSymbolsKeepABlankColumnAndShowTheirStep)
+{
+    const QImage& falling = chipPicture("HiToLo");
+    const QImage& rising = chipPicture("LoToHi");
+    EXPECT_TRUE(allWhite(falling, {4, 0, 1, 9}));
+    EXPECT_TRUE(allWhite(rising, {4, 0, 1, 9}));
+    EXPECT_NE(falling.pixel(0, 1), kWhite);
+    EXPECT_EQ(falling.pixel(0, 7), kWhite);
+    EXPECT_EQ(rising.pixel(0, 1), kWhite);
+    EXPECT_NE(rising.pixel(0, 7), kWhite);
 }
 
 // The free cells of the running pictures of the PIC10F and PIC12F: every
