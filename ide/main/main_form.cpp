@@ -145,9 +145,7 @@ void TMainForm::FileClose1Execute()
     StopSimulation();
     // The run ends before any window or device it shows goes.
     StopSimulationAndWait();
-    SimulationControl->ForgetRun();
-    host_.ClearDevicesAndNodes();
-    AsmWindowOpen = false;
+    FreeProjectWindows();
     ProjectFileName.clear();
     exchange = false;
 }
@@ -211,26 +209,14 @@ void TMainForm::SetSimulationRate(std::int32_t code)
     DllMCEntries.Set_RT_parametrs(rate.realTime, rate.stepByStep, rate.delay, rate.delayMs, rate.factor);
 }
 
-// ---- What a run needs of the project's windows
-
-bool TMainForm::AssembleSource()
-{
-    return false;
-}
+// ---- What a run needs of the project's windows (the rest beside the
+// project windows)
 
 void TMainForm::ShowAllRegAndCounters()
 {
     if (MCULibLoaded)
         DllMCEntries.Set_rtRefreshComplete(1);
 }
-
-void TMainForm::StartDeviceRedraw() {}
-
-void TMainForm::SetSourceReadOnly(bool) {}
-
-void TMainForm::SetAutoCheck(bool) {}
-
-void TMainForm::ClearSourceBreakpoints() {}
 
 void TMainForm::ShowSpeed(const QString&) {}
 

@@ -25,6 +25,7 @@ QT_FORWARD_DECLARE_CLASS(QToolButton)
 
 class TMDIChild;
 class TfrmChildComp;
+class Tfrmopn;
 
 // True from the main window's creation to its close: while false, the window
 // lays nothing out and refreshes no register.
@@ -115,6 +116,28 @@ public:
     // their nodes and forgets the project.
     void FileClose1Execute();
 
+    // ---- Project windows
+
+    // Creates the project's editor and workbench windows and captions them
+    // and the main window; fileName is empty for a project without a file.
+    void SetUpProjectWindows(const QString& fileName);
+    // Places the chosen microcontroller on `workbench` at (30, 50) with one
+    // node per pin. False when its library gave no device.
+    bool PlaceSelectedMcu(TfrmChildComp* workbench);
+    // Brings the editor into its working state once its text is in and
+    // opens the project. Does nothing without an editor window.
+    void AfterProjectLoad();
+    // Frees the project's windows, devices and nodes after the run ended.
+    void FreeProjectWindows();
+
+    // The model selection dialog, made on first use and kept.
+    Tfrmopn& ModelDialog();
+    // What the model dialog's Ok does once corvel is bound: sets up the
+    // project for the call. False keeps the dialog open.
+    bool ModelChosen(std::uint8_t typeOfCall, const QString& importFile);
+    // New: the model dialog for a new project.
+    void FileNew1Execute();
+
     // ---- Menus, commands and tool bar
 
     QMenu* File1 = nullptr;
@@ -201,6 +224,7 @@ private:
     // windows; hidden while it holds nothing.
     QWidget* registerColumn_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
+    Tfrmopn* frmopn_ = nullptr;
     QMetaObject::Connection actionUpdates_;
 };
 
