@@ -145,16 +145,6 @@ void TMainForm::FormClose()
     StopSimulationAndWait();
 }
 
-void TMainForm::FileClose1Execute()
-{
-    StopSimulation();
-    // The run ends before any window or device it shows goes.
-    StopSimulationAndWait();
-    FreeProjectWindows();
-    ProjectFileName.clear();
-    exchange = false;
-}
-
 // ---- corvel
 
 bool TMainForm::LoadDllMC()

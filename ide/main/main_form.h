@@ -7,6 +7,7 @@
 // uses goes away.
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include <QMainWindow>
 #include <QString>
@@ -27,6 +28,8 @@ class TMDIChild;
 class TRegisterViews;
 class TfrmChildComp;
 class Tfrmopn;
+struct TProjectDevice;
+QT_FORWARD_DECLARE_CLASS(QMdiSubWindow)
 
 // True from the main window's creation to its close: while false, the window
 // lays nothing out and refreshes no register.
@@ -138,8 +141,35 @@ public:
     // What the model dialog's Ok does once corvel is bound: sets up the
     // project for the call. False keeps the dialog open.
     bool ModelChosen(std::uint8_t typeOfCall, const QString& importFile);
-    // New: the model dialog for a new project.
+    // ---- File, Edit, Window and Help commands
+
+    // The common path of New (mode 1) and Open (mode 2, fileName chosen):
+    // closes the open project (asking about unsaved changes), then opens a
+    // project file, imports a HEX or assembly file, or starts a new project.
+    void OpenOrCreateProject(const QString& fileName, std::uint8_t mode);
     void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    void FileExportAsmItemClick();
+    void FileExportHexItemClick();
+    void mnuConfigBitsClick();
+    void TileWindows(Qt::Orientation orientation);
+    void WindowMinimizeAll1Execute();
+    void WindowArrangeAll1Execute();
+    void HelpHelpExecute();
+    void HelpDonateItemClick();
+
+    // The editor's lines.
+    QStringList SourceLines() const;
+    // Writes the project to fileName; on success the project has that name
+    // and counts as not modified. False (with a message) when not written.
+    bool SaveProject(const QString& fileName);
+    // Reads a project file and sets the project up from it. False, with a
+    // message, and no project open when it could not be read or set up.
+    bool LoadProject(const QString& fileName);
+    // The result of the last Save or Save As.
+    bool SaveDone = false;
 
     // ---- Menus, commands and tool bar
 
@@ -220,6 +250,11 @@ private:
     void CreateToolBar();
     void ApplyRegisterPanelsLanguage();
     QAction* RateAction(std::int32_t code) const;
+    std::optional<std::int32_t> PeripheralPortCount(const TProjectDevice& record);
+    void ShowProjectSaved();
+    void EditCommand(const char* method);
+    QList<QMdiSubWindow*> ProjectWindows() const;
+    void UpdateWindowList();
 
     TDeviceHost& host_;
     QMdiArea* mdiArea_ = nullptr;
@@ -229,6 +264,7 @@ private:
     TRegisterViews* registerViews_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
     Tfrmopn* frmopn_ = nullptr;
+    QList<QAction*> windowListActions_;
     QMetaObject::Connection actionUpdates_;
 };
 

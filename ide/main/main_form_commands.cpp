@@ -2,6 +2,7 @@
 // and the tool bar that show them, and when each is enabled.
 #include <QAction>
 #include <QActionGroup>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -44,27 +45,27 @@ using enum TCommandPicture;
 
 const TCommandRow CommandRows[] = {
     {&TMainForm::FileNew1, "FileNew1", 210, 4000, "Ctrl+N", New, Always},
-    {&TMainForm::FileOpen1, "FileOpen1", 211, 4001, "Ctrl+O", Open, Disabled},
+    {&TMainForm::FileOpen1, "FileOpen1", 211, 4001, "Ctrl+O", Open, Always},
     {&TMainForm::FileClose1, "FileClose1", 212, 4002, "", None, ProjectOpen},
     {&TMainForm::FileSave1, "FileSave1", 213, 4003, "Ctrl+S", Save, ProjectOpen},
     {&TMainForm::FileSaveAs1, "FileSaveAs1", 214, 4004, "Ctrl+Alt+S", None, ProjectOpen},
     {&TMainForm::FileExit1, "FileExit1", 215, 4005, "", None, Always},
     {&TMainForm::FileExportAsm1, "FileExportAsm1", 216, 4006, "", None, ProjectOpen},
     {&TMainForm::FileExportHex1, "FileExportHex1", 217, 4007, "", None, ProjectOpen},
-    {&TMainForm::EditCut1, "EditCut1", 230, 4008, "Ctrl+X", Cut, Disabled},
-    {&TMainForm::EditCopy1, "EditCopy1", 231, 4009, "Ctrl+C", Copy, Disabled},
-    {&TMainForm::EditPaste1, "EditPaste1", 232, 4010, "Ctrl+V", Paste, Disabled},
-    {&TMainForm::WindowCascade1, "WindowCascade1", 250, 4012, "", Cascade, Disabled},
-    {&TMainForm::WindowTileHorizontal1, "WindowTileHorizontal1", 251, 4013, "", TileHorizontally, Disabled},
-    {&TMainForm::WindowTileVertical1, "WindowTileVertical1", 252, 4014, "", TileVertically, Disabled},
-    {&TMainForm::WindowMinimizeAll1, "WindowMinimizeAll1", 253, 4015, "", None, Disabled},
-    {&TMainForm::WindowArrangeAll1, "WindowArrangeAll1", 254, 4016, "", None, Disabled},
+    {&TMainForm::EditCut1, "EditCut1", 230, 4008, "Ctrl+X", Cut, Always},
+    {&TMainForm::EditCopy1, "EditCopy1", 231, 4009, "Ctrl+C", Copy, Always},
+    {&TMainForm::EditPaste1, "EditPaste1", 232, 4010, "Ctrl+V", Paste, Always},
+    {&TMainForm::WindowCascade1, "WindowCascade1", 250, 4012, "", Cascade, Always},
+    {&TMainForm::WindowTileHorizontal1, "WindowTileHorizontal1", 251, 4013, "", TileHorizontally, Always},
+    {&TMainForm::WindowTileVertical1, "WindowTileVertical1", 252, 4014, "", TileVertically, Always},
+    {&TMainForm::WindowMinimizeAll1, "WindowMinimizeAll1", 253, 4015, "", None, Always},
+    {&TMainForm::WindowArrangeAll1, "WindowArrangeAll1", 254, 4016, "", None, Always},
     {&TMainForm::OptionConfigBits1, "OptionConfigBits1", 270, 4050, "", None, ProjectOpen},
     {&TMainForm::HelpChkUpdItem, "HelpChkUpdItem", 290, 4018, "", None, Always},
     {&TMainForm::BugReportItem, "BugReportItem", 291, 4017, "", None, Always},
     {&TMainForm::HelpAbout1, "HelpAbout1", 292, 4011, "", None, Always},
-    {&TMainForm::HelpDonateItem, "HelpDonateItem", 293, 0, "", None, Disabled},
-    {&TMainForm::HelpHelp, "HelpHelp", 294, 0, "F1", None, Disabled},
+    {&TMainForm::HelpDonateItem, "HelpDonateItem", 293, 0, "", None, Always},
+    {&TMainForm::HelpHelp, "HelpHelp", 294, 0, "F1", None, Always},
     {&TMainForm::ActionRate, "ActionRate", 300, 4019, "", Rate, ProjectOpen},
     {&TMainForm::ActionRun, "ActionRun", 301, 4040, "F9", Run, RunCommand},
     {&TMainForm::ActionPause, "ActionPause", 302, 4041, "F2", Pause, RunCommand},
@@ -133,6 +134,22 @@ void TMainForm::CreateCommands()
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(FileNew1, &QAction::triggered, this, &TMainForm::FileNew1Execute);
     connect(FileClose1, &QAction::triggered, this, &TMainForm::FileClose1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &TMainForm::FileOpen1Execute);
+    connect(FileSave1, &QAction::triggered, this, &TMainForm::FileSave1Execute);
+    connect(FileSaveAs1, &QAction::triggered, this, &TMainForm::FileSaveAs1Execute);
+    connect(FileExportAsm1, &QAction::triggered, this, &TMainForm::FileExportAsmItemClick);
+    connect(FileExportHex1, &QAction::triggered, this, &TMainForm::FileExportHexItemClick);
+    connect(OptionConfigBits1, &QAction::triggered, this, &TMainForm::mnuConfigBitsClick);
+    connect(EditCut1, &QAction::triggered, this, [this] { EditCommand("cut"); });
+    connect(EditCopy1, &QAction::triggered, this, [this] { EditCommand("copy"); });
+    connect(EditPaste1, &QAction::triggered, this, [this] { EditCommand("paste"); });
+    connect(WindowCascade1, &QAction::triggered, this, [this] { MdiArea()->cascadeSubWindows(); });
+    connect(WindowTileHorizontal1, &QAction::triggered, this, [this] { TileWindows(Qt::Horizontal); });
+    connect(WindowTileVertical1, &QAction::triggered, this, [this] { TileWindows(Qt::Vertical); });
+    connect(WindowMinimizeAll1, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
+    connect(WindowArrangeAll1, &QAction::triggered, this, &TMainForm::WindowArrangeAll1Execute);
+    connect(HelpHelp, &QAction::triggered, this, &TMainForm::HelpHelpExecute);
+    connect(HelpDonateItem, &QAction::triggered, this, &TMainForm::HelpDonateItemClick);
     connect(ActionOptions, &QAction::triggered, this, &TMainForm::ActionOptionsExecute);
     connect(HelpChkUpdItem, &QAction::triggered, this, &TMainForm::iHelpChkUpdItemClick);
     connect(BugReportItem, &QAction::triggered, this, &TMainForm::iBugReportItemClick);
@@ -188,6 +205,8 @@ void TMainForm::CreateMenus()
     Window1 = menuBar()->addMenu(QString());
     Window1->addActions(
         {WindowCascade1, WindowTileHorizontal1, WindowTileVertical1, WindowMinimizeAll1, WindowArrangeAll1});
+
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowList);
 
     Help1 = menuBar()->addMenu(QString());
     Help1->addActions({HelpHelp, HelpChkUpdItem, BugReportItem, HelpDonateItem, HelpAbout1});

@@ -112,21 +112,6 @@ Tfrmopn& TMainForm::ModelDialog()
     return *frmopn_;
 }
 
-void TMainForm::FileNew1Execute()
-{
-    if (AsmWindowOpen) {
-        CloseAllowed = true;
-        FileClose1Execute();
-        if (!CloseAllowed || AsmWindowOpen)
-            return;
-    }
-    exchange = false;
-    Tfrmopn& dialog = ModelDialog();
-    dialog.TypeOfCall = mcNewProject;
-    dialog.NameOfImportFile.clear();
-    ExecUserDialog(dialog);
-}
-
 bool TMainForm::ModelChosen(std::uint8_t typeOfCall, const QString& importFile)
 {
     if (typeOfCall == mcReselect)

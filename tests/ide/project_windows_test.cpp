@@ -40,12 +40,16 @@ class ModelAnswer {
 public:
     explicit ModelAnswer(QString model)
         : previous_(SetDialogSink([this, model](QDialog& dialog) {
-            auto& choice = dynamic_cast<Tfrmopn&>(dialog);
+            auto* choice = dynamic_cast<Tfrmopn*>(&dialog);
+            if (!choice) {
+                ADD_FAILURE() << "unexpected dialog " << dialog.metaObject()->className();
+                return int(QDialog::Rejected);
+            }
             ++shown;
-            choice.cbHexSelectMC->setCurrentIndex(choice.cbHexSelectMC->findText(model));
-            choice.cbHexSelectMCChange();
-            choice.Button1Click();
-            return choice.result();
+            choice->cbHexSelectMC->setCurrentIndex(choice->cbHexSelectMC->findText(model));
+            choice->cbHexSelectMCChange();
+            choice->Button1Click();
+            return choice->result();
         }))
     {
     }

@@ -1,0 +1,259 @@
+// The File commands through the main window, against the real corvel.so and
+// a program folder: which files open how, the question about unsaved
+// changes, saving (also where it cannot be written), reopening a project,
+// exporting, and the Help addresses. Every dialog is answered by the test.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "ide/asm/source_edit.h"
+#include "ide/asm/source_window.h"
+#include "ide/main/main_form.h"
+#include "ide/main/model_select_dialog.h"
+#include "ide/main/simulator_binding.h"
+#include "ide/texts/texts.h"
+#include "ide/workbench/workbench_window.h"
+#include "ide_fixture.h"
+
+namespace {
+
+// Answers every dialog as the test says and records which were shown.
+class DialogAnswers {
+public:
+    DialogAnswers()
+        : previous_(SetDialogSink([this](QDialog& dialog) { return Answer(dialog); }))
+    {
+    }
+    ~DialogAnswers() { SetDialogSink(previous_); }
+
+    QString model = "PIC12F508";
+    QString fileName;                                   // empty: the file dialog is cancelled
+    QMessageBox::StandardButton question = QMessageBox::Cancel;
+    QStringList shown;                                  // "model N", "file", "question"
+
+private:
+    int Answer(QDialog& dialog)
+    {
+        if (auto* choice = dynamic_cast<Tfrmopn*>(&dialog)) {
+            shown << QStringLiteral("model %1").arg(choice->TypeOfCall);
+            choice->cbHexSelectMC->setCurrentIndex(choice->cbHexSelectMC->findText(model));
+            choice->cbHexSelectMCChange();
+            choice->Button1Click();
+            return choice->result();
+        }
+        if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
+            shown << QStringLiteral("file");
+            if (fileName.isEmpty())
+                return QDialog::Rejected;
+            files->selectFile(fileName);
+            return QDialog::Accepted;
+        }
+        if (dynamic_cast<QMessageBox*>(&dialog)) {
+            shown << QStringLiteral("question");
+            return question;
+        }
+        return QDialog::Rejected;
+    }
+
+    TDialogSink previous_;
+};
+
+class FileCommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host.SearchDeviceFiles([](const QString&) {}, QString::fromStdString(twtest::binDir().string()));
+        ASSERT_EQ(host.InfoDevices().size(), 1u);
+        ASSERT_TRUE(folder.isValid());
+    }
+
+    QString Path(const QString& name) const { return QDir(folder.path()).filePath(name); }
+
+    void Write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    void NewProjectWithSource(const QString& source)
+    {
+        form.FileNew1->trigger();
+        ASSERT_TRUE(form.AsmWindowOpen);
+        form.AsmChild->RVE->setPlainText(source);
+    }
+
+    twtest::ApplicationReady application;
+    twtest::CapturedMessages messages;
+    QTemporaryDir folder;
+    TDeviceHost host;
+    TMainForm form{host};
+    DialogAnswers answers;
+};
+
+TEST_F(FileCommandsTest, OpenDispatchesOnTheNamesEndingInAnyLetterCase)
+{
+    Write("prog.HeX", ":00000001FF\r\n");
+    Write("prog.AsM", " NOP\r\n");
+    Write("notes.txt", "text");
+    struct Case {
+        const char* name;
+        const char* shown; // empty: no dialog
+    };
+    const Case cases[] = {
+        {"prog.HeX", "model 3"},
+        {"prog.AsM", "model 2"},
+        {"notes.txt", "model 1"},
+        {"missing.hex", ""},
+    };
+    for (const Case& c : cases) {
+        answers.shown.clear();
+        form.OpenOrCreateProject(Path(c.name), 2);
+        EXPECT_EQ(answers.shown.join(","), QString(c.shown)) << c.name;
+        form.FileClose1Execute();
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
+TEST_F(FileCommandsTest, AnImportedSourceKeepsItsLines)
+{
+    Write("prog.asm", "START: MOVLW 1\r\n NOP\n GOTO START\r");
+    form.OpenOrCreateProject(Path("prog.asm"), 2);
+    ASSERT_TRUE(form.AsmWindowOpen);
+    EXPECT_EQ(form.SourceLines().mid(0, 3), (QStringList{"START: MOVLW 1", " NOP", " GOTO START"}));
+    EXPECT_FALSE(form.exchange);
+    EXPECT_EQ(form.windowTitle(), GetText(1) + " - []");
+}
+
+TEST_F(FileCommandsTest, TheCloseQuestion)
+{
+    struct Case {
+        bool modified;
+        QMessageBox::StandardButton answer;
+        bool saveWorks;
+        bool stillOpen;
+        bool closeAllowed;
+        bool asked;
+    };
+    const Case cases[] = {
+        {false, QMessageBox::Cancel, true, false, true, false},
+        {true, QMessageBox::Cancel, true, true, false, true},
+        {true, QMessageBox::No, true, false, true, true},
+        {true, QMessageBox::Yes, true, true, true, true},   // saved, stays open
+        {true, QMessageBox::Yes, false, true, false, true}, // not saved: nothing closes
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        NewProjectWithSource(" NOP\n");
+        form.exchange = c.modified;
+        form.ProjectFileName = c.saveWorks ? Path(QStringLiteral("p%1.zemra").arg(round++))
+                                           : Path("no-such-folder/p.zemra");
+        answers.question = c.answer;
+        answers.shown.clear();
+        CloseAllowed = true;
+        form.FileClose1Execute();
+        EXPECT_EQ(form.AsmWindowOpen, c.stillOpen) << int(&c - cases);
+        EXPECT_EQ(CloseAllowed, c.closeAllowed) << int(&c - cases);
+        EXPECT_EQ(answers.shown.contains("question"), c.asked) << int(&c - cases);
+        answers.question = QMessageBox::No;
+        form.FileClose1Execute();
+        ASSERT_FALSE(form.AsmWindowOpen);
+        messages.texts.clear();
+    }
+}
+
+TEST_F(FileCommandsTest, ASaveThatCannotBeWrittenKeepsTheProjectAndTheOldFile)
+{
+    NewProjectWithSource(" NOP\n");
+    ASSERT_TRUE(form.SaveProject(Path("kept.zemra")));
+    QFile old(Path("kept.zemra"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+    const QString caption = form.windowTitle();
+
+    form.AsmChild->RVE->setPlainText(" NOP\n NOP\n");
+    ASSERT_TRUE(form.exchange);
+    // A folder of that name stands where the new file's place would be.
+    QDir(folder.path()).mkdir("blocked.zemra");
+    answers.fileName = Path("blocked.zemra");
+    form.FileSaveAs1->trigger();
+    EXPECT_FALSE(form.SaveDone);
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(form.AsmWindowOpen);
+    EXPECT_TRUE(form.exchange);
+    EXPECT_EQ(form.ProjectFileName, Path("kept.zemra"));
+    EXPECT_EQ(form.windowTitle(), caption);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), before);
+}
+
+TEST_F(FileCommandsTest, ASavedProjectReopensWithItsSourceChipAndPosition)
+{
+    NewProjectWithSource("START: MOVLW 5\n MOVWF 10H\n GOTO START\n");
+    host.Picture(0)->Position = QPoint(70, 90);
+    answers.fileName = Path("round.zemra");
+    form.FileSave1->trigger(); // never saved: Save As
+    ASSERT_TRUE(form.SaveDone);
+    EXPECT_EQ(form.windowTitle(), GetText(1) + " - [" + Path("round.zemra") + "]");
+    EXPECT_FALSE(form.exchange);
+    const QStringList lines = form.SourceLines();
+
+    form.FileClose1->trigger();
+    ASSERT_FALSE(form.AsmWindowOpen);
+    answers.shown.clear();
+    form.OpenOrCreateProject(Path("round.zemra"), 2);
+    EXPECT_TRUE(answers.shown.isEmpty()) << "a project file needs no model dialog";
+    ASSERT_TRUE(form.AsmWindowOpen);
+    EXPECT_EQ(form.SourceLines(), lines);
+    ASSERT_EQ(host.Devices().length(), 1);
+    EXPECT_EQ(host.Devices()[0]->RCModel().toQString(), "PIC12F508");
+    EXPECT_EQ(host.Picture(0)->Position, QPoint(70, 90));
+    EXPECT_EQ(host.Nodes().length(), host.Devices()[0]->Port.length());
+    EXPECT_EQ(form.ProjectFileName, Path("round.zemra"));
+    EXPECT_FALSE(form.exchange);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
+TEST_F(FileCommandsTest, AFileThatIsNoProjectOpensNothing)
+{
+    Write("bad.zemra", "ZEMRA but not a project");
+    form.OpenOrCreateProject(Path("bad.zemra"), 2);
+    EXPECT_FALSE(form.AsmWindowOpen);
+    EXPECT_EQ(form.AsmChild, nullptr);
+    EXPECT_EQ(host.Devices().length(), 0);
+    EXPECT_EQ(messages.texts, QStringList{"Invalid file"});
+}
+
+TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
+{
+    NewProjectWithSource(" GOTO NOWHERE\n");
+    answers.fileName = Path("out.hex");
+    form.FileExportHex1->trigger();
+    EXPECT_FALSE(answers.shown.contains("file"));
+    EXPECT_FALSE(QFile::exists(Path("out.hex")));
+    EXPECT_EQ(messages.texts.size(), 1);
+
+    form.AsmChild->RVE->setPlainText("START: MOVLW 5\n GOTO START\n");
+    form.FileExportHex1->trigger();
+    QFile hex(Path("out.hex"));
+    ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(hex.readAll().startsWith(":04000000050C000A"));
+}
+
+TEST_F(FileCommandsTest, HelpOpensTheMakersPages)
+{
+    QStringList opened;
+    const TUrlSink previous = SetUrlSink([&](const QString& address) { opened << address; });
+    form.HelpHelp->trigger();
+    form.HelpDonateItem->trigger();
+    SetUrlSink(previous);
+    EXPECT_EQ(opened, (QStringList{GetText(0) + "help.html", GetText(0) + "donate.html"}));
+}
+
+} // namespace
