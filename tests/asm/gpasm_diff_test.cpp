@@ -137,6 +137,11 @@ const Difference Differences[] = {
         "a letter-leading hexadecimal number needs no leading 0 here; gpasm reads a name"},
 };
 
+void PrintTo(const Difference& d, std::ostream* out)
+{
+    *out << '"' << d.source << '"';
+}
+
 class IntendedDifferences : public testing::TestWithParam<Difference> {};
 
 TEST_P(IntendedDifferences, AreAsDocumented)
