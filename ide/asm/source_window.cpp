@@ -185,6 +185,11 @@ void TMDIChild::OnResize()
     RVE->setGeometry(gutter, 0, std::max(0, client_->width() - gutter), height);
 }
 
+long long TMDIChild::ColouredLineChecks() const
+{
+    return highlighter_->CheckedLines();
+}
+
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
 {
     if (client_ && watched == client_ && event->type() == QEvent::Resize)

@@ -51,6 +51,8 @@ public:
     void SyncCountRowsAndBP();
     // Lays out editor and gutters.
     void OnResize();
+    // How many times a line was classified for colouring so far.
+    long long ColouredLineChecks() const;
 
     // ---- What the assembler reads (lines are 0-based)
 

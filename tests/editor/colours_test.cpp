@@ -1,4 +1,6 @@
 // The colours and fonts the editor shows for each class of token.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -104,6 +106,26 @@ TEST(EditorColours, AnEditRecoloursItsLine)
     EXPECT_EQ(LookAt(*window, 0, 1).colour, QColor(0, 0, 0)) << "no mnemonic: an identifier";
     twtest::PressKey(window->RVE, Qt::Key_Backspace);
     EXPECT_EQ(LookAt(*window, 0, 1).colour, QColor(0, 0, 255));
+}
+
+// An edit re-checks the lines it touched, no others.
+TEST(EditorColours, AnEditChecksOnlyTheLinesItTouched)
+{
+    QStringList lines;
+    for (int i = 0; i < 50; ++i)
+        lines << QStringLiteral("\tNOP");
+    auto window = twtest::OpenSource(lines.join(QLatin1Char('\n')));
+    twtest::PlaceCaret(*window, 20, 4);
+    long long before = window->ColouredLineChecks();
+    twtest::Type(window->RVE, " ");
+    EXPECT_EQ(window->ColouredLineChecks() - before, 1);
+
+    before = window->ColouredLineChecks();
+    QGuiApplication::clipboard()->setText("\n\tCLRW\n\tSLEEP\n\tCLRWDT");
+    window->RVE->paste();
+    EXPECT_EQ(window->LineText(23), "\tCLRWDT");
+    EXPECT_EQ(window->ColouredLineChecks() - before, 4) << "the caret's line and the three pasted";
+    EXPECT_EQ(LookAt(*window, 22, 1).colour, QColor(0, 0, 255));
 }
 
 } // namespace
