@@ -2,6 +2,7 @@
 // PIC16F59 reached by scrolling, a bit written by a click, a change of model,
 // and the main window binding a model into its left column.
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "ide/main/binary_flag.h"
+#include "ide/main/header_pictures.h"
+#include "ide/main/image_view.h"
+#include "ide/texts/texts.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/view_model_seam.h"
 #include "ide/workbench/shared_library.h"
@@ -162,6 +166,23 @@ protected:
     twtest::CapturedMessages messages;
     TDeviceHost host;
 };
+
+TEST_F(MainWindowViewsTest, TheMainWindowsLanguageReachesThePanels)
+{
+    TMainForm form(host);
+    TRegisterViews* views = form.RegisterViews();
+    Language = 1;
+    ApplyMainFormLanguage();
+    EXPECT_EQ(views->Label1->text(), GetText(3040));
+    EXPECT_EQ(views->btnClear->text(), QString::fromUtf8("Очист."));
+    EXPECT_EQ(views->Label4->font().pointSize(), 7);
+    EXPECT_EQ(views->Image4->Picture(), HeaderPicture("gGprRu"));
+    Language = 0;
+    ApplyMainFormLanguage();
+    EXPECT_EQ(views->btnClear->text(), "Clear");
+    EXPECT_EQ(views->Label4->font().pointSize(), 8);
+    EXPECT_EQ(views->Image5->Picture(), HeaderPicture("gStackEn"));
+}
 
 TEST_F(MainWindowViewsTest, TheLeftColumnShowsTheBoundModel)
 {
