@@ -19,7 +19,6 @@
 #include "ide/main/view_model_seam.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/shared_library.h"
-#include "ide/workbench/workbench_window.h"
 
 bool WindowAlive = false;
 bool CloseAllowed = false;
