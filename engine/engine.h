@@ -194,7 +194,7 @@ public:
     uint16_t GPRCount = 0;
     uint8_t StackMax = 0;
     int32_t rtCrystalFreq = 0;
-    double PeriodWDT = 0.0;
+    double PeriodWDT = 0.0; // the watchdog's time-out in instruction cycles, worked out from the clock at run start
     std::vector<TSystemCommand> SystemCommand;
     int32_t SystemCommandCounter = 0;
 
