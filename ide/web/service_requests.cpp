@@ -190,6 +190,11 @@ TExchange PostForm(const char* path, const std::vector<TField>& fields, bool exp
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.constData());
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // A cancelled or timed-out request does not wait for a name lookup that
+    // hangs: the resolver's thread is left to finish on its own.
+    curl_easy_setopt(handle, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     // A redirect never leaves https for plain http.
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR,

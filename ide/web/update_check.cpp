@@ -1,6 +1,7 @@
 #include "ide/web/update_check.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include <QCheckBox>
@@ -208,7 +209,13 @@ void TformCheckUpdates::FormCreate()
 void TformCheckUpdates::StartCheck()
 {
     co.reset(); // a finished check's thread is joined before the next starts
-    co = std::make_unique<ThreadWebUpd>(this);
+    try {
+        co = std::make_unique<ThreadWebUpd>(this);
+    } catch (const std::system_error&) {
+        // No thread to be had: as a failed exchange, and the next
+        // activation tries again.
+        SetMemoText(GetText(ErrorConnectingText));
+    }
 }
 
 bool TformCheckUpdates::CheckRunning() const

@@ -283,6 +283,7 @@ namespace {
 // the card shows in its own colour, and nothing of the notch lies outside.
 TEST(StartupPictureTest, TheChipsNotchShowsTheCard)
 {
+    twtest::ApplicationReady application; // the title is drawn with a font
     const QImage picture = DrawStartupPicture(QStringLiteral("Tarnwick"), QRect(98, 263, 201, 73));
     const QRect body = StartupChipBody;
     const int y = body.center().y();
