@@ -737,15 +737,17 @@ bool sameName(std::string_view a, std::string_view b)
 
 const std::vector<NamedPicture>& store()
 {
-    // Never freed: painting may still read a picture while the process ends.
-    static const std::vector<NamedPicture>* pictures = [] {
-        auto* all = new std::vector<NamedPicture>;
-        all->reserve(std::size(kPictureNames));
+    // Built once per load of corvel and freed when corvel is unloaded (the
+    // host frees every device first) or the process ends: a program that
+    // closes and opens projects loads corvel again each time.
+    static const std::vector<NamedPicture> pictures = [] {
+        std::vector<NamedPicture> all;
+        all.reserve(std::size(kPictureNames));
         for (std::string_view name : kPictureNames)
-            all->push_back({name, buildPicture(name)});
+            all.push_back({name, buildPicture(name)});
         return all;
     }();
-    return *pictures;
+    return pictures;
 }
 
 } // namespace
@@ -757,18 +759,18 @@ std::span<const std::string_view> chipPictureNames()
 
 const QImage& chipPicture(std::string_view name)
 {
-    static const QImage* none = new QImage;
+    static const QImage none;
     for (const NamedPicture& entry : store())
         if (sameName(entry.name, name))
             return entry.picture;
-    return *none;
+    return none;
 }
 
 const QImage& chipPackagePicture(int typeMC, bool running)
 {
-    static const QImage* none = new QImage;
+    static const QImage none;
     if (typeMC < 0 || typeMC >= kChipModelCount)
-        return *none;
+        return none;
     // The package pictures come first in the store: static, then running.
     return store()[size_t(2 * typeMC + (running ? 1 : 0))].picture;
 }
