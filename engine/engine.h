@@ -12,9 +12,11 @@
 
 #include "engine/catalogue.h"
 #include "engine/chip_link.h"
+#include "engine/config_bits.h"
 #include "engine/registers.h"
 #include "engine/run_clock.h"
 #include "engine/run_signal.h"
+#include "engine/shared_value.h"
 
 namespace corvel {
 
@@ -42,6 +44,9 @@ enum class RunStop : uint8_t {
     EndOfMemory, // the program ran past the end of memory a second time
     FlagChanged, // a run flag or the pacing changed (the simulation thread's batches)
 };
+
+// The watchdog's time-out in instruction cycles at `crystalFreq` hertz.
+double watchdogPeriodCycles(int32_t crystalFreq);
 
 struct RunResult {
     RunStop stop;
@@ -112,6 +117,12 @@ public:
     // The whole register file as a freshly powered chip has it; bits of
     // unknown power-on state take the chip device's unknown-bit choice.
     void PowerOnReset();
+    // The power-on reset that applying the chip device's saved settings asks
+    // for. While a run is active its thread owns the registers: the reset is
+    // left to the next run's start, which powers the chip on with the new
+    // settings, and the result is false. A run already told to stop is
+    // joined first, and then reset.
+    bool PowerOnResetUnlessRunning();
     // The registers a reset pin, a watchdog time-out or a wake-up defines.
     void ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
     // What CLRWDT and SLEEP do to the watchdog and to \TO and \PD.
@@ -163,10 +174,13 @@ public:
     void Set_RT_parametrs(uint8_t realTime, uint8_t stepByStep, uint8_t delay, int32_t delayMs, double factor);
 
     // ---- Register file and program memory ----
+    // Shared: what the main program reads and writes while the simulation
+    // thread runs (registers, program words, breakpoints, the program
+    // counter, the stack, the counters and the descriptors' marks).
 
-    std::array<uint8_t, kRegisterCount> RAM{};
-    std::vector<uint16_t> ROM; // ROM_Size words of 12 bits
-    std::vector<uint8_t> ROM_BP; // ROM_Size + 1 line breakpoints
+    std::array<Shared<uint8_t>, kRegisterCount> RAM{};
+    std::vector<Shared<uint16_t>> ROM; // ROM_Size words of 12 bits
+    std::vector<Shared<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
     std::vector<int32_t> ROM_Str_No;
     std::vector<int32_t> ROM_Str_No_from;
     std::vector<int32_t> ROM_Str_No_to;
@@ -186,26 +200,26 @@ public:
 
     // ---- Configuration ----
 
-    std::array<uint8_t, 12> Config{}; // bit 0 first; Set_config may store values other than 0 and 1
+    ConfigBitArray Config; // bit 0 first; Set_config may store values other than 0 and 1
     std::vector<TConfigBits> ConfigBits;
 
     // ---- Program counter, stack and instruction ----
 
-    int32_t I = 0;    // the program-memory index that executes next
-    uint32_t PC = 0;  // the program counter as shown, PC_Len bits
-    std::array<int32_t, 2> StackAddr{};
-    std::array<uint32_t, 2> StackBits{}; // the two levels as shown, PC_Len bits each
-    uint8_t StackCounter = 0;
-    uint16_t CurrentCommand = 0;
+    Shared<int32_t> I = 0;    // the program-memory index that executes next
+    Shared<uint32_t> PC = 0;  // the program counter as shown, PC_Len bits
+    std::array<Shared<int32_t>, 2> StackAddr{};
+    std::array<Shared<uint32_t>, 2> StackBits{}; // the two levels as shown, PC_Len bits each
+    Shared<uint8_t> StackCounter = 0;
+    Shared<uint16_t> CurrentCommand = 0;
     uint16_t ParCommand = 0; // the word handed to the disassembler
     int32_t parGOTOaddr = 0;
 
     // ---- Counters, timers and sleep ----
 
-    int64_t IC = 0;
-    int64_t MC = 0;
-    long double UserTimer = 0;
-    double TaktsWDT = 0.0;
+    Shared<int64_t> IC = 0;
+    Shared<int64_t> MC = 0;
+    long double UserTimer = 0; // the main program's alone (the run start clears it before the thread starts)
+    Shared<double> TaktsWDT = 0.0;
     uint8_t WdtDivisor = 0;
     int32_t Tmr0Ratio = 0;
     int32_t Tmr0Counts = 0;
@@ -241,7 +255,7 @@ public:
 private:
     // What a register write has to do besides storing the value.
     // Peripheral: a register that selects what the peripheral steps do.
-    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Fsr, Port, Adcon0, Peripheral };
+    enum class RegisterKind : uint8_t { Unimplemented, Plain, Indirect, Pcl, Tmr0, Status, Fsr, Port, Adcon0, Peripheral };
 
     // A port register: its direction row, the bits whose input reads a pin
     // (or a forced 0), the bits a write refreshes from the pins first, and
@@ -251,6 +265,7 @@ private:
         uint8_t inputBits = 0;
         uint8_t refreshBits = 0;
         uint8_t pinOfBit0 = 0;
+        uint8_t latchBits = 0; // the bits the port has; the others read 0
         bool gpioRules = false; // GPIO inputs shared with converter, comparator, timer and reset pin
     };
 
@@ -269,12 +284,14 @@ private:
     uint8_t gpioForcedZeros() const;
     uint8_t pinBits(int firstPort, uint8_t bits) const;
     void mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
+    void storePlain(int index, uint8_t mask, uint8_t value);
     void writeMasked(int index, uint8_t mask, uint8_t value, bool internal);
     void writeMapped(int index, uint8_t mask, uint8_t value, bool internal);
     void loadPclLow(uint8_t value);
     void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
     void writeIndirect(uint8_t mask, uint8_t value, bool internal);
     void writeFsr(uint8_t mask, uint8_t value);
+    void writeStatus(uint8_t mask, uint8_t value, bool internal);
     void writePcl(uint8_t mask, uint8_t value, bool internal);
     void writePort(int index, uint8_t mask, uint8_t value);
     void writeAdcon0(int index, uint8_t mask, uint8_t value);
@@ -308,7 +325,8 @@ private:
     bool watchdogStep(int cycles);
     void sleepStep();
     void retuneTimer0(int32_t ratio);
-    void countTimer0Edge(bool input);
+    void countTimer0Edge(bool input, bool held);
+    int heldTimerCycles(int cycles);
     void tmr0Tick();
     void storeTimerRow(int index, uint8_t value);
     void advance();
@@ -389,6 +407,8 @@ private:
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
     bool lastTimerClockLevel_ = false;
+    uint8_t tmr0Hold_ = 0;    // instruction cycles timer 0 still holds after a program write
+    bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
     enum PeripheralWork : uint8_t {

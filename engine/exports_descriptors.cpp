@@ -27,25 +27,25 @@ TMatrixRAM* descriptorBit(std::int32_t index, std::uint8_t bit)
     return validBit(bit, kRegisterBits) ? descriptor(index) : nullptr;
 }
 
-std::uint8_t flag(bool TMatrixRAM::*field, std::int32_t index)
+std::uint8_t flag(corvel::Shared<bool> TMatrixRAM::*field, std::int32_t index)
 {
     const TMatrixRAM* entry = descriptor(index);
     return entry && entry->*field;
 }
 
-void setFlag(bool TMatrixRAM::*field, std::int32_t index, std::uint8_t value)
+void setFlag(corvel::Shared<bool> TMatrixRAM::*field, std::int32_t index, std::uint8_t value)
 {
     if (TMatrixRAM* entry = descriptor(index))
         entry->*field = value != 0;
 }
 
-std::uint8_t maskBit(std::uint8_t TMatrixRAM::*field, std::int32_t index, std::uint8_t bit)
+std::uint8_t maskBit(corvel::Shared<std::uint8_t> TMatrixRAM::*field, std::int32_t index, std::uint8_t bit)
 {
     const TMatrixRAM* entry = descriptorBit(index, bit);
     return entry ? (entry->*field >> bit) & 1 : 0;
 }
 
-void setMaskBit(std::uint8_t TMatrixRAM::*field, std::int32_t index, std::uint8_t bit, std::uint8_t value)
+void setMaskBit(corvel::Shared<std::uint8_t> TMatrixRAM::*field, std::int32_t index, std::uint8_t bit, std::uint8_t value)
 {
     TMatrixRAM* entry = descriptorBit(index, bit);
     if (!entry)

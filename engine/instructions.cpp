@@ -44,8 +44,15 @@ static_assert(onlyJumpsTakeTwoCycles());
 
 // ---- Common steps ----
 
+// After a write to PCL the instruction continues at the address written, in
+// a second cycle.
 inline void Engine::advance()
 {
+    if (pclJumped_) [[unlikely]] {
+        pclJumped_ = false;
+        chargeExtraCycle();
+        return;
+    }
     ++I;
     IncPC();
 }
@@ -79,9 +86,10 @@ inline void Engine::storeResult(uint16_t word, int mapped, uint8_t result)
 }
 
 // Flags are written after the result: with STATUS as destination they win.
+// C, DC and Z take any write, so they skip STATUS's own rules.
 inline void Engine::writeFlags(uint8_t mask, uint8_t values)
 {
-    writeMasked(reg::STATUS, mask, values, false);
+    storePlain(reg::STATUS, mask, values);
 }
 
 inline void Engine::writeZero(uint8_t result)
@@ -233,13 +241,14 @@ inline void Engine::rrf(uint16_t word)
     advance();
 }
 
-// Here the result is stored before the skip's extra advance.
+// Here the result is stored before the skip's extra advance; a result
+// written to PCL has jumped, and nothing is skipped.
 inline void Engine::decfsz(uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
     const uint8_t result = uint8_t(readFile(mapped) - 1);
     storeResult(word, mapped, result);
-    if (result == 0) {
+    if (result == 0 && !pclJumped_) {
         ++I;
         chargeExtraCycle();
         IncPC();
@@ -436,6 +445,7 @@ inline void Engine::executeInstruction()
 {
     ++IC;
     twoCycleMark_ = false;
+    pclJumped_ = false;
     ++accessEpoch_;
     const uint16_t word = ROM[size_t(I)];
     CurrentCommand = word;

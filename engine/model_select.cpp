@@ -49,7 +49,7 @@ bool Engine::SelectMC(int model)
     // arrays cut to the new width would.
     const uint32_t pcMask = (1u << PC_Len) - 1;
     PC &= pcMask;
-    for (uint32_t& level : StackBits)
+    for (auto& level : StackBits)
         level &= pcMask;
 
     LinkRowsToAddresses();

@@ -42,6 +42,7 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
     I = ROM_Size - 1;
     PC = pcMask_;
     TaktsWDT = 0.0;
+    tmr0Hold_ = 0;
 }
 
 // Channel 2 and up (CHS1 = 1) read the internal reference.
@@ -59,7 +60,7 @@ void Engine::completeConversion()
 // (NaN) input is false.
 void Engine::comparatorStep()
 {
-    uint8_t& comparator = RAM[size_t(AdrCMCON0)];
+    auto& comparator = RAM[size_t(AdrCMCON0)];
     const float reference = (comparator & cmcon0::CNREF) ? pinLevel(1) : kReferenceVolts;
     const float input = pinLevel((comparator & cmcon0::CPREF) ? 0 : 1);
     const bool output = (reference > input) != bool(comparator & cmcon0::POL);
@@ -109,7 +110,7 @@ void Engine::planPeripherals()
         work |= kResetPinStep;
     if (AdrADCON0 >= 0)
         work |= kConverterStep;
-    const uint8_t comparator = AdrCMCON0 >= 0 ? RAM[size_t(AdrCMCON0)] : 0;
+    const uint8_t comparator = AdrCMCON0 >= 0 ? RAM[size_t(AdrCMCON0)].load() : 0;
     if (comparator & cmcon0::CMPON)
         work |= kComparatorStep;
     if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1)

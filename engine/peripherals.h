@@ -5,6 +5,7 @@
 // inline here; the rarer work is in peripherals.cpp.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -111,13 +112,23 @@ inline void Engine::tmr0Tick()
     storeTimerRow(reg::Prescaler, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)));
 }
 
-// T0SE = 0 counts rising edges, T0SE = 1 falling ones.
-inline void Engine::countTimer0Edge(bool input)
+// The cycles of the previous instruction that count after a program write
+// to TMR0: the first two cycles after the write do not.
+inline int Engine::heldTimerCycles(int cycles)
+{
+    const int held = std::min(cycles, int(tmr0Hold_));
+    tmr0Hold_ = uint8_t(tmr0Hold_ - held);
+    return cycles - held;
+}
+
+// T0SE = 0 counts rising edges, T0SE = 1 falling ones; `held`: the edge
+// comes while the timer holds a written value and does not count.
+inline void Engine::countTimer0Edge(bool input, bool held)
 {
     if (input == lastTimerClockLevel_) [[likely]]
         return;
     lastTimerClockLevel_ = input;
-    if (input != bool(RAM[reg::OPTION] & option::T0SE)) {
+    if (!held && input != bool(RAM[reg::OPTION] & option::T0SE)) {
         ++Tmr0Counts;
         tmr0Tick();
     }
@@ -152,20 +163,22 @@ inline bool Engine::peripheralStep()
         }
     }
     if (work & kTimerCycles) {
-        Tmr0Counts += cycles;
+        Tmr0Counts += tmr0Hold_ ? heldTimerCycles(cycles) : cycles;
         tmr0Tick();
     } else if (work & kTimerEdges) {
+        // An edge while the timer holds a written value is lost.
+        const bool held = tmr0Hold_ && heldTimerCycles(cycles) == 0;
         switch (timerClock_) {
         case TimerClock::Pin:
             // A pin reads 1 when undriven or above 1.0 V.
-            countTimer0Edge(!(pinLevel(PinT0CKI) <= 1.0f));
+            countTimer0Edge(!(pinLevel(PinT0CKI) <= 1.0f), held);
             break;
         case TimerClock::Comparator:
-            countTimer0Edge(RAM[size_t(AdrCMCON0)] & cmcon0::CMPOUT);
+            countTimer0Edge(RAM[size_t(AdrCMCON0)] & cmcon0::CMPOUT, held);
             break;
         case TimerClock::UnwiredPin:
             // Once the input has risen it stays: nothing more to count.
-            countTimer0Edge(true);
+            countTimer0Edge(true, held);
             peripheralWork_ &= uint8_t(~kTimerEdges);
             break;
         }

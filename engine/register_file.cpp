@@ -36,6 +36,7 @@ void Engine::configureRegisterFile()
     kind_[reg::INDF] = RegisterKind::Indirect;
     kind_[reg::TMR0] = RegisterKind::Tmr0;
     kind_[reg::PCL] = RegisterKind::Pcl;
+    kind_[reg::STATUS] = RegisterKind::Status;
     kind_[reg::FSR] = RegisterKind::Fsr;
     if (AdrADCON0 >= 0)
         kind_[size_t(AdrADCON0)] = RegisterKind::Adcon0;
@@ -49,7 +50,8 @@ void Engine::configureRegisterFile()
     ports_ = {};
     if (AdrGPIO >= 0) {
         kind_[size_t(AdrGPIO)] = RegisterKind::Port;
-        ports_[size_t(AdrGPIO)] = {reg::TRISGPIO, 0xFF, 0x3F, 0, true};
+        const uint8_t gpioBits = LastBitGPIO >= 0 ? uint8_t((2u << LastBitGPIO) - 1) : 0;
+        ports_[size_t(AdrGPIO)] = {reg::TRISGPIO, 0xFF, 0x3F, 0, gpioBits, true};
     }
     if (TypeMC >= kPic16F54) {
         // Bit b of PORTB is port 4 + b of the chip device, and so on; PORTE
@@ -62,7 +64,7 @@ void Engine::configureRegisterFile()
                 continue;
             kind_[size_t(addresses[port])] = RegisterKind::Port;
             ports_[size_t(addresses[port])] = {uint16_t(reg::TRISA + port), pins[port], pins[port], firstPort[port],
-                false};
+                pins[port], false};
         }
     }
 
@@ -138,18 +140,18 @@ uint8_t Engine::gpioForcedZeros() const
     return zeros;
 }
 
-// An input bit reads its pin; an output bit, and a bit without a pin, reads
-// back the stored value.
+// An input bit reads its pin; an output bit reads back the stored value. A
+// bit the port does not have reads 0.
 uint8_t Engine::portAsRead(int index)
 {
     const PortLayout& port = ports_[size_t(index)];
     const uint8_t stored = RAM[size_t(index)];
     const uint8_t inputs = RAM[port.trisRow] & port.inputBits;
     if (!inputs)
-        return stored;
+        return uint8_t(stored & port.latchBits);
     const uint8_t zeros = port.gpioRules ? gpioForcedZeros() : 0;
     const uint8_t pins = pinBits(port.pinOfBit0, uint8_t(inputs & ~zeros));
-    return uint8_t((stored & ~inputs) | (pins & inputs & ~zeros));
+    return uint8_t(((stored & ~inputs) | (pins & inputs & ~zeros)) & port.latchBits);
 }
 
 // ---- Writes ----
@@ -175,14 +177,20 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         writeMasked(index, mask, value, internal);
         return;
     case RegisterKind::Tmr0: {
-        uint8_t& stored = RAM[reg::TMR0];
+        auto& stored = RAM[reg::TMR0];
         mark(reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
-        // A program write restarts the prescaler.
-        if (!internal)
+        // A program write restarts the prescaler, and the timer holds the
+        // written value for the next two instruction cycles.
+        if (!internal) {
             Tmr0Counts = stored * Tmr0Ratio;
+            tmr0Hold_ = 2;
+        }
         return;
     }
+    case RegisterKind::Status:
+        writeStatus(mask, value, internal);
+        return;
     case RegisterKind::Indirect:
         writeIndirect(mask, value, internal);
         return;
@@ -200,7 +208,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         replanPeripherals();
         return;
     case RegisterKind::Peripheral: {
-        uint8_t& stored = RAM[size_t(index)];
+        auto& stored = RAM[size_t(index)];
         mark(index, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         replanPeripherals();
@@ -211,14 +219,14 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
 
 // INDF passes the write to the register FSR points at and mirrors what that
 // register then holds. A multi-bit write goes bit by bit where the bits
-// interact: a target that is FSR itself moves the pointer between bits, a
-// port refreshes its inputs between bits, ADCON0 checks ADON per bit.
+// interact: a target that is FSR itself moves the pointer between bits,
+// ADCON0 checks ADON per bit.
 void Engine::writeIndirect(uint8_t mask, uint8_t value, bool internal)
 {
     const int target = RAM[reg::FSR] & 0x1F;
     if (target && std::popcount(mask) > 1) {
         const RegisterKind kind = kind_[size_t(bankMapped(target))];
-        if (kind == RegisterKind::Fsr || kind == RegisterKind::Port || kind == RegisterKind::Adcon0) {
+        if (kind == RegisterKind::Fsr || kind == RegisterKind::Adcon0) {
             for (uint8_t rest = mask; rest; rest &= uint8_t(rest - 1))
                 writeIndirect(uint8_t(rest & -rest), value, internal);
             return;
@@ -239,7 +247,7 @@ void Engine::writeIndirect(uint8_t mask, uint8_t value, bool internal)
 // elsewhere.
 void Engine::writeFsr(uint8_t mask, uint8_t value)
 {
-    uint8_t& stored = RAM[reg::FSR];
+    auto& stored = RAM[reg::FSR];
     const uint8_t kept = uint8_t(mask & fsrMask_);
     const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
     if (indfPointer(after) == reg::INDF && std::popcount(mask) > 1) {
@@ -264,37 +272,65 @@ void Engine::refreshIndfMirror()
     RAM[reg::INDF] = RAM[size_t(indfPointer(RAM[reg::FSR]))];
 }
 
-// A program write to PCL jumps: the low byte comes from PCL, bit 8 is
-// cleared and the page bits come from STATUS, as the chip does it. The
-// engine's own writes (the low byte of GOTO, CALL and RETLW) only set it.
-void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
+// \TO and \PD change only through the resets, CLRWDT, SLEEP and the
+// watchdog (internal writes); an instruction's write leaves them alone.
+void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
 {
-    uint8_t& stored = RAM[reg::PCL];
-    mark(reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
-    stored = uint8_t((stored & ~mask) | (value & mask));
-    if (internal)
-        PC = (PC & ~uint32_t(mask)) | (value & mask);
-    else
-        jumpTo(pageBits() | stored);
+    auto& stored = RAM[reg::STATUS];
+    const uint8_t kept = internal ? mask : uint8_t(mask & ~(status::TO | status::PD));
+    const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
+    mark(reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
+    stored = after;
 }
 
-// Before each bit is stored, every input bit is refreshed from its pin. Done
+// A program write to PCL jumps to the address written: the low byte is what
+// the instruction computed (a bit instruction starts from PCL as it reads,
+// the next instruction's address), bit 8 is cleared and the page bits come
+// from STATUS, as the chip does it. The jump takes the instruction a second
+// cycle (advance() charges it). The engine's own writes (the low byte of
+// GOTO, CALL and RETLW) only set it.
+void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
+{
+    auto& stored = RAM[reg::PCL];
+    if (internal) {
+        mark(reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
+        stored = uint8_t((stored & ~mask) | (value & mask));
+        PC = (PC & ~uint32_t(mask)) | (value & mask);
+        return;
+    }
+    const uint8_t low = uint8_t((uint8_t(PC + 1) & ~mask) | (value & mask));
+    mark(reg::PCL, mask, uint8_t((stored ^ low) & mask), false);
+    stored = low;
+    jumpTo(pageBits() | low);
+    pclJumped_ = true;
+}
+
+// A whole byte (MOVWF, CLRF, an ALU result) goes into every latch, those of
+// input pins included. A bit instruction is the chip's read-modify-write:
+// before each bit is stored, every input bit is refreshed from its pin. Done
 // bit by bit from bit 0, that leaves the inputs as read, the output bits as
 // written, and the highest written bit as written even when it is an input;
 // each written bit after the lowest is compared with the refreshed value.
+// Bits the port does not have stay 0.
 void Engine::writePort(int index, uint8_t mask, uint8_t value)
 {
     const PortLayout& port = ports_[size_t(index)];
-    uint8_t& stored = RAM[size_t(index)];
+    auto& stored = RAM[size_t(index)];
     const uint8_t before = stored;
+    if (mask == 0xFF) {
+        const uint8_t latched = uint8_t(value & port.latchBits);
+        mark(index, mask, uint8_t(before ^ latched), false);
+        stored = latched;
+        return;
+    }
     const uint8_t refresh = RAM[port.trisRow] & port.refreshBits;
     const uint8_t refreshed = refresh ? uint8_t((before & ~refresh) | (portAsRead(index) & refresh)) : before;
     const uint8_t lowest = uint8_t(mask & -mask);
     const uint8_t highest = std::bit_floor(mask);
     const uint8_t comparedWith = uint8_t((before & lowest) | (refreshed & ~lowest));
     const uint8_t written = uint8_t((mask & ~refresh) | highest);
-    const uint8_t after = uint8_t((refreshed & ~written) | (value & written));
-    mark(index, mask, uint8_t((value ^ comparedWith) & mask), after != before);
+    const uint8_t after = uint8_t(((refreshed & ~written) | (value & written)) & port.latchBits);
+    mark(index, mask, uint8_t((value ^ comparedWith) & mask & port.latchBits), after != before);
     stored = after;
 }
 
@@ -307,7 +343,7 @@ void Engine::writeAdcon0(int index, uint8_t mask, uint8_t value)
             writeAdcon0(index, uint8_t(rest & -rest), value);
         return;
     }
-    uint8_t& stored = RAM[size_t(index)];
+    auto& stored = RAM[size_t(index)];
     mark(index, mask, uint8_t((stored ^ value) & mask), false);
     if (mask == kAdcGo && (value & kAdcGo) && !(stored & kAdcOn))
         return;

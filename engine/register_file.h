@@ -25,6 +25,10 @@ inline uint8_t Engine::readFile(int index)
     }
     case RegisterKind::Port:
         return portAsRead(index);
+    case RegisterKind::Pcl:
+        // The program counter has moved on to the next instruction by the
+        // time the executing one reads it.
+        return uint8_t(PC + 1);
     default:
         return RAM[size_t(index)];
     }
@@ -63,7 +67,13 @@ inline void Engine::writeMapped(int index, uint8_t mask, uint8_t value, bool int
         writeSpecial(index, mask, value, internal);
         return;
     }
-    uint8_t& stored = RAM[size_t(index)];
+    storePlain(index, mask, value);
+}
+
+// A register with nothing to a write but the store and its marks.
+inline void Engine::storePlain(int index, uint8_t mask, uint8_t value)
+{
+    auto& stored = RAM[size_t(index)];
     mark(index, mask, uint8_t((stored ^ value) & mask), false);
     stored = uint8_t((stored & ~mask) | (value & mask));
 }
@@ -71,7 +81,7 @@ inline void Engine::writeMapped(int index, uint8_t mask, uint8_t value, bool int
 // The low byte of a jump target, loaded by the engine itself.
 inline void Engine::loadPclLow(uint8_t value)
 {
-    uint8_t& stored = RAM[reg::PCL];
+    auto& stored = RAM[reg::PCL];
     mark(reg::PCL, 0xFF, uint8_t(stored ^ value), false);
     stored = value;
     PC = (PC & ~0xFFu) | value;

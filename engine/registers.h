@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/shared_value.h"
+
 namespace corvel {
 
 // A register index names one row of the register file: 0..255 are the file
@@ -49,16 +51,19 @@ inline constexpr uint8_t GPWUF = 0x80;
 // and breakpoints the main program reads and sets. The marks and breakpoints
 // come first: the register write touches them on every store, so they share
 // one cache line.
+// The marks, the breakpoints and usedbit (the prescaler row's changes with
+// OPTION) are Shared: the main program reads and sets them while the
+// simulation thread runs.
 struct TMatrixRAM {
     bool Implemented = false;
     bool IsSFR = false;
-    bool delta = false;      // written since the main program last cleared it
-    bool greenDelta = false; // the last instruction that wrote it left it unchanged
-    uint8_t deltabit = 0;    // bit b: bit b written since the last clearing
-    uint8_t usedbit = 0;     // bit b: bit b exists in the selected model
-    bool BreakPoint = false;
-    bool GreenBP = false; // with BreakPoint: stop on writes that change nothing too
-    bool ToClearDelta = false;
+    Shared<bool> delta = false;      // written since the main program last cleared it
+    Shared<bool> greenDelta = false; // the last instruction that wrote it left it unchanged
+    Shared<uint8_t> deltabit = 0;    // bit b: bit b written since the last clearing
+    Shared<uint8_t> usedbit = 0;     // bit b: bit b exists in the selected model
+    Shared<bool> BreakPoint = false;
+    Shared<bool> GreenBP = false; // with BreakPoint: stop on writes that change nothing too
+    Shared<bool> ToClearDelta = false;
     int32_t IDERow = 0;     // display row of this register, -1 when not shown
     uint16_t SIMadress = 0; // of entry k: the register index shown in display row k
     std::string IDEName;

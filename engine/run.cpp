@@ -3,6 +3,15 @@
 
 namespace corvel {
 
+// The watchdog runs out after 18 ms (nominal) of its own oscillator,
+// whatever the clock: that many instruction cycles of four oscillator
+// periods each.
+double watchdogPeriodCycles(int32_t crystalFreq)
+{
+    constexpr double kWatchdogSeconds = 0.018;
+    return kWatchdogSeconds * (double(crystalFreq) / 4.0);
+}
+
 int64_t Engine::ReadTSC()
 {
     return steadyRunClock().now();
@@ -21,7 +30,10 @@ void Engine::startRun()
     IC = 0;
     MC = 0;
     TaktsWDT = 0.0;
+    PeriodWDT = watchdogPeriodCycles(rtCrystalFreq >= 4 ? rtCrystalFreq : lastValidCrystalFreq_);
     Tmr0Counts = 0;
+    tmr0Hold_ = 0;
+    pclJumped_ = false;
     // The count starts from 0 at the prescaler ratio OPTION holds now.
     Tmr0Ratio = timer0Ratio(RAM[reg::OPTION]);
     lastTimerClockLevel_ = false;

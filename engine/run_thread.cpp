@@ -48,6 +48,9 @@ void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
     OnStopProc = stopProc;
     rtRunning.store(0);
     PowerOnReset();
+    // The run-start values are in place before the thread exists, so the
+    // main program never meets them half written.
+    startRun();
     rtRunning.store(1);
     simThread_ = std::thread([this] { runThreadBody(); });
 }
@@ -102,7 +105,6 @@ void Engine::runThreadBody()
 void Engine::runPassesOnThread()
 {
     const auto relaxed = std::memory_order_relaxed;
-    startRun();
     while (beginPass()) {
         if (!waitForPass())
             return;

@@ -201,8 +201,10 @@ void ChipDevice::applySaveData()
         const int ioscfs = save_data::ioscfsBit(model_);
         engine_.rtCrystalFreq = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
     }
-    // The power-on reset takes the new configuration and the unknown-bit choice.
-    engine_.PowerOnReset();
+    // The power-on reset takes the new configuration and the unknown-bit
+    // choice. During a run the registers stay the thread's: the bits apply at
+    // once, the reset and the clock with the next run.
+    engine_.PowerOnResetUnlessRunning();
 }
 
 // ---------------------------------------------------------------------------

@@ -181,9 +181,11 @@ void drawPic10F(Overlay& o)
     else
         o.digital(Side::Left, Pic::GP2, {33, 50}, 2, gpioBit(a, 2), {14, 48}, {5, 48});
 
-    // The running picture carries GP3's input arrow.
+    // The running picture carries GP3's input arrow. The barred name stands
+    // two rows lower than the plain one, so its bar keeps clear of the top of
+    // the outline and of the notch, and two columns clear of the stub.
     if (o.config(kConfigMclre))
-        o.put(Pic::MCLR, {60, 12});
+        o.put(Pic::MCLR, {59, 14});
     else
         o.put(Pic::GP3, {64, 14});
     o.nodeMark(3, {99, 11});

@@ -398,8 +398,12 @@ bool TAssembler::CompileAll(TSourceLines& source)
             continue;
         }
 
-        for (int i = first; i < count; ++i)
-            Mark(line, tokens[std::size_t(i)]);
+        // Neither an instruction nor a constant: the whole statement is
+        // marked, as one range from its first token to its last.
+        TArrayOfCaD statement;
+        statement.txtStart = head.txtStart;
+        statement.txtLong = tokens.back().txtStart + tokens.back().txtLong - head.txtStart;
+        Mark(line, statement);
         return Fail(IncorrectLabelText);
     }
 

@@ -107,8 +107,10 @@ public:
 
     // Assembles and links the whole source into the engine's program memory:
     // true when every line was sound and every label found. On false one
-    // message was shown (through the user-message seam) and the faulty token
-    // marked in `source`; words written before the fault stay written.
+    // message was shown (through the user-message seam) and one range marked
+    // in `source` (the faulty token, or the whole statement of a line that
+    // is neither instruction nor constant; nothing for a program too long);
+    // words written before the fault stay written.
     bool CompileAll(TSourceLines& source);
 
     // Instruction words of the last pass that reached its end.

@@ -4,7 +4,11 @@
 
 std::int32_t TBoundInstructionSource::RomSize()
 {
-    return DllMCEntries.Get_ROM_Size();
+    // Nothing to list without a bound library.
+    return DllMCEntries.Get_ROM_Size && DllMCEntries.RomToParCommand && DllMCEntries.GetInstruction
+            && DllMCEntries.Get_parGOTOaddr
+        ? DllMCEntries.Get_ROM_Size()
+        : 0;
 }
 
 QString TBoundInstructionSource::Instruction(std::int32_t address)

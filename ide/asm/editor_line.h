@@ -1,22 +1,14 @@
 #pragma once
 
-// What the editor needs of one line's classification: the style of each
-// character for colouring, and the line's first mnemonic, to which a line
-// breakpoint belongs.
-#include <cstdint>
-#include <vector>
+// Where a line's first mnemonic stands: a line breakpoint belongs to it.
+#include <QStringView>
 
-#include <QString>
+struct TInstructionPlace {
+    int start = -1; // -1: the line holds no instruction
+    int length = 0;
 
-struct TEditorLine {
-    // One style index (TTextStyle) per UTF-16 unit of the line; empty when
-    // the styles were not asked for.
-    std::vector<std::uint8_t> styles;
-    // Position and length of the line's first mnemonic; -1 when it has none.
-    int instructionStart = -1;
-    int instructionLength = 0;
-
-    bool HasInstruction() const { return instructionStart >= 0; }
+    bool Found() const { return start >= 0; }
 };
 
-TEditorLine CheckEditorLine(const QString& text, bool withStyles);
+// Classified with the bound instruction list.
+TInstructionPlace FirstInstructionOf(QStringView line);

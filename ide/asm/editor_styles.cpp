@@ -1,19 +1,8 @@
 #include "ide/asm/editor_styles.h"
 
-#include <QStringList>
+#include <array>
 
-const std::array<TTextStyleRow, TextStyleCount> TextStyles = {{
-    {"Error", "Tahoma", qRgb(255, 0, 0)},
-    {"Default", "Tahoma", qRgb(0, 0, 0)},
-    {"Comment", "Tahoma", qRgb(0, 128, 0)},
-    {"Label", "Tahoma", qRgb(255, 0, 0)},
-    {"FN", "Tahoma", qRgb(255, 0, 255)},
-    {"Instruction", "Tahoma", qRgb(0, 0, 255)},
-    {"Directive", "Arial", qRgb(0, 0, 128)},
-    {"DEC", "Arial", qRgb(128, 128, 0)},
-    {"BIN", "Arial", qRgb(128, 0, 128)},
-    {"HEX", "Arial", qRgb(128, 0, 0)},
-}};
+#include <QStringList>
 
 QFont EditorFont(const char* family)
 {
@@ -34,12 +23,13 @@ const QTextCharFormat& TextStyleFormat(int index)
     static const std::array<QTextCharFormat, TextStyleCount> formats = [] {
         std::array<QTextCharFormat, TextStyleCount> made;
         for (int i = 0; i < TextStyleCount; ++i) {
-            made[i].setFont(EditorFont(TextStyles[i].family), QTextCharFormat::FontPropertiesAll);
-            made[i].setForeground(QColor(TextStyles[i].colour));
+            const TTextStyleLook& look = TextStyleLooks[i];
+            made[std::size_t(i)].setFont(EditorFont(look.font), QTextCharFormat::FontPropertiesAll);
+            made[std::size_t(i)].setForeground(QColor(look.red, look.green, look.blue));
         }
         return made;
     }();
     if (index < 0 || index >= TextStyleCount)
-        index = StyleDefault;
+        index = DefaultStyle;
     return formats[std::size_t(index)];
 }

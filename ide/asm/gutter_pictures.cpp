@@ -29,19 +29,22 @@ void DrawRing(QPainter& painter)
     painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
 }
 
-// A right-pointing arrow across the picture.
-void DrawArrow(QPainter& painter)
+// A right-pointing arrow; over a disc it is slimmer and outlined in white,
+// so the disc still shows around it.
+void DrawArrow(QPainter& painter, bool overDisc)
 {
+    const qreal shaft = overDisc ? 1.3 : 2.0;
+    const qreal head = overDisc ? 3.6 : 5.0;
     QPainterPath arrow;
-    arrow.moveTo(0.5, 4.0);
-    arrow.lineTo(6.0, 4.0);
-    arrow.lineTo(6.0, 1.0);
+    arrow.moveTo(0.5, 6.0 - shaft);
+    arrow.lineTo(6.0, 6.0 - shaft);
+    arrow.lineTo(6.0, 6.0 - head);
     arrow.lineTo(11.5, 6.0);
-    arrow.lineTo(6.0, 11.0);
-    arrow.lineTo(6.0, 8.0);
-    arrow.lineTo(0.5, 8.0);
+    arrow.lineTo(6.0, 6.0 + head);
+    arrow.lineTo(6.0, 6.0 + shaft);
+    arrow.lineTo(0.5, 6.0 + shaft);
     arrow.closeSubpath();
-    painter.setPen(QPen(ArrowRim, 0.8));
+    painter.setPen(QPen(overDisc ? QColor(Qt::white) : ArrowRim, 0.8));
     painter.setBrush(ArrowBlue);
     painter.drawPath(arrow);
 }
@@ -79,10 +82,10 @@ QImage DrawGutterPicture(int index, int scale)
         break;
     case PictureExecutingBreakpoint:
         DrawDisc(painter);
-        DrawArrow(painter);
+        DrawArrow(painter, true);
         break;
     case PictureExecuting:
-        DrawArrow(painter);
+        DrawArrow(painter, false);
         break;
     }
     return image;

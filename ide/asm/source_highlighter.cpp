@@ -4,8 +4,8 @@
 
 #include <QTextDocument>
 
-#include "ide/asm/editor_line.h"
 #include "ide/asm/editor_styles.h"
+#include "ide/asm/line_classifier.h"
 
 TSourceHighlighter::TSourceHighlighter(QTextDocument* document, const bool& colouring)
     : QSyntaxHighlighter(document)
@@ -39,9 +39,9 @@ void TSourceHighlighter::highlightBlock(const QString& text)
 {
     const QTextBlock block = currentBlock();
     if (marking_ && !error_.isNull() && error_.block() == block) {
-        setFormat(0, int(text.size()), TextStyleFormat(StyleDefault));
+        setFormat(0, int(text.size()), TextStyleFormat(DefaultStyle));
         const int start = error_.selectionStart() - block.position();
-        setFormat(start, error_.selectionEnd() - error_.selectionStart(), TextStyleFormat(StyleError));
+        setFormat(start, error_.selectionEnd() - error_.selectionStart(), TextStyleFormat(ErrorStyle));
         return;
     }
     // Any other check of the marked line ends its mark.
@@ -50,7 +50,7 @@ void TSourceHighlighter::highlightBlock(const QString& text)
     if (!colouring_)
         return;
     ++checkedLines_;
-    const TEditorLine line = CheckEditorLine(text, true);
+    const TClassifiedLine line = ClassifyLine(text);
     const int size = int(line.styles.size());
     for (int first = 0; first < size;) {
         int end = first + 1;

@@ -36,7 +36,7 @@ int CorvelExecutingLine()
     // The reset address is the last word; it shows as the program's start.
     if (address < 0 || address >= DllMCEntries.Get_ROM_Size() - 1)
         address = 0;
-    return DllMCEntries.Get_ROM_Str_No(address);
+    return DllMCEntries.Get_ROM_Str_No_from(address);
 }
 
 } // namespace
@@ -115,8 +115,13 @@ TMDIChild::~TMDIChild()
     TimerSyntax->stop();
     delete std::exchange(sweep_, nullptr);
     disconnect(RVE->document(), nullptr, this, nullptr);
+    disconnect(RVE, nullptr, this, nullptr);
     highlighter_->setDocument(nullptr);
     delete std::exchange(highlighter_, nullptr);
+    // The controls go while this window is still whole.
+    QWidget* client = std::exchange(client_, nullptr);
+    setWidget(nullptr);
+    delete client;
 }
 
 // ---- The text
@@ -182,7 +187,7 @@ void TMDIChild::OnResize()
 
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == client_ && event->type() == QEvent::Resize)
+    if (client_ && watched == client_ && event->type() == QEvent::Resize)
         OnResize();
     return QMdiSubWindow::eventFilter(watched, event);
 }
@@ -252,9 +257,9 @@ bool TMDIChild::LineBreakpoint(int line) const
     const QTextBlock block = RVE->document()->findBlockByNumber(line);
     if (!block.isValid())
         return false;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
-    return checked.HasInstruction()
-        && breakpoints_->On(block, checked.instructionStart, checked.instructionLength);
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
+    return checked.Found()
+        && breakpoints_->On(block, checked.start, checked.length);
 }
 
 void TMDIChild::MarkError(int line, int start, int length)
@@ -284,6 +289,8 @@ void TMDIChild::SetGutterImage(int line, int image)
         else if (image == PictureInstruction)
             image = PictureExecuting;
     }
+    if (images_[std::size_t(line)] == image)
+        return;
     images_[std::size_t(line)] = std::uint8_t(image);
     RVbp->update();
 }
@@ -293,14 +300,14 @@ bool TMDIChild::ToggleBreakpoint(int line)
     const QTextBlock block = RVE->document()->findBlockByNumber(line);
     if (!block.isValid())
         return false;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
-    if (!checked.HasInstruction())
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
+    if (!checked.Found())
         return false;
-    if (breakpoints_->On(block, checked.instructionStart, checked.instructionLength)) {
+    if (breakpoints_->On(block, checked.start, checked.length)) {
         breakpoints_->Clear(block);
         SetGutterImage(line, PictureInstruction);
     } else {
-        breakpoints_->Set(block, checked.instructionStart, checked.instructionLength);
+        breakpoints_->Set(block, checked.start, checked.length);
         SetGutterImage(line, PictureBreakpoint);
     }
     return true;
@@ -379,10 +386,10 @@ void TMDIChild::CheckLineFromSweep(int line)
     const QTextBlock block = RVE->document()->findBlockByNumber(line - 1);
     if (!block.isValid())
         return;
-    const TEditorLine checked = CheckEditorLine(block.text(), false);
+    const TInstructionPlace checked = FirstInstructionOf(block.text());
     int image = PictureNoInstruction;
-    if (checked.HasInstruction())
-        image = breakpoints_->On(block, checked.instructionStart, checked.instructionLength) ? PictureBreakpoint
+    if (checked.Found())
+        image = breakpoints_->On(block, checked.start, checked.length) ? PictureBreakpoint
                                                                                             : PictureInstruction;
     SetGutterImage(line - 1, image);
     emit LineSwept(line);

@@ -118,7 +118,7 @@ LineFault ReadRecord(const QByteArray& line, std::int32_t romSize, THexImage& im
         if (word >= romSize) {
             // gpasm puts the ID locations right after program memory; they
             // are not program words, so they are left out.
-            if (word < romSize + kIdLocationWords)
+            if (romSize > 0 && word < romSize + kIdLocationWords)
                 continue;
             return LineFault::NotForThisChip;
         }

@@ -18,8 +18,10 @@ class TDeviceHost;
 
 // The project as the file stores it: `source` (lines joined with CR LF) and
 // every device of the host in list order with its texts, the position of its
-// picture, its save data and, for each peripheral port, the name of the first
-// port of its node.
+// picture, its save data and, for each pin of a peripheral (its Port list),
+// the name of the first port of the pin's node. A loader's port count for a
+// record must be the same: the number of pins of the device its library
+// creates.
 TProjectDescription DescribeProject(const QString& source, const TDeviceHost& host);
 
 struct TChipLibrary {

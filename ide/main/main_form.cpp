@@ -6,14 +6,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "ide/main/register_views.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
+#include "ide/main/view_model_seam.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/shared_library.h"
+#include "ide/workbench/workbench_window.h"
 
 bool WindowAlive = false;
 bool CloseAllowed = false;
@@ -23,8 +29,6 @@ namespace {
 
 constexpr std::int32_t ErrorOpenFileText = 1010;
 constexpr std::int32_t SelectValidModelText = 2010;
-
-constexpr int RegisterColumnWidth = 380;
 
 } // namespace
 
@@ -49,9 +53,8 @@ void TMainForm::FormCreate()
     auto* layout = new QHBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    registerColumn_ = new QWidget(client);
-    registerColumn_->setFixedWidth(RegisterColumnWidth);
-    registerColumn_->hide();
+    registerViews_ = new TRegisterViews(client);
+    registerColumn_ = registerViews_;
     layout->addWidget(registerColumn_);
     mdiArea_ = new QMdiArea(client);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -62,6 +65,7 @@ void TMainForm::FormCreate()
     CreateCommands();
     CreateMenus();
     CreateToolBar();
+    connect(registerViews_->btnClear, &QPushButton::clicked, SimulationControl, &TSimulationControl::btnClearClick);
     statusBar()->setSizeGripEnabled(true);
 
     // The design's client area of 734 x 581 below the menu bar; the window
@@ -81,6 +85,7 @@ void TMainForm::FormCreate()
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         actionUpdates_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::UpdateActions);
     UpdateActions();
+    BindModelFromEnvironment(*this, host_);
 }
 
 // corvel is freed last: its engine has stopped and joined its thread, and
@@ -108,7 +113,7 @@ void TMainForm::FormResize()
 {
     if (!WindowAlive)
         return;
-    // The register panels are laid out here once the column holds them.
+    registerViews_->FormResize();
 }
 
 // ---- Closing
@@ -145,9 +150,7 @@ void TMainForm::FileClose1Execute()
     StopSimulation();
     // The run ends before any window or device it shows goes.
     StopSimulationAndWait();
-    SimulationControl->ForgetRun();
-    host_.ClearDevicesAndNodes();
-    AsmWindowOpen = false;
+    FreeProjectWindows();
     ProjectFileName.clear();
     exchange = false;
 }
@@ -211,30 +214,29 @@ void TMainForm::SetSimulationRate(std::int32_t code)
     DllMCEntries.Set_RT_parametrs(rate.realTime, rate.stepByStep, rate.delay, rate.delayMs, rate.factor);
 }
 
-// ---- What a run needs of the project's windows
-
-bool TMainForm::AssembleSource()
-{
-    return false;
-}
+// ---- What a run needs of the project's windows (the rest beside the
+// project windows)
 
 void TMainForm::ShowAllRegAndCounters()
 {
+    // A run shows the machine from its first refresh on.
+    RefreshDone = true;
+    registerViews_->ShowAllRegAndCounters();
+    // The engine waits for this flag at the fixed delays, so it is set even
+    // when the views had nothing to show.
     if (MCULibLoaded)
         DllMCEntries.Set_rtRefreshComplete(1);
 }
 
-void TMainForm::StartDeviceRedraw() {}
+void TMainForm::ShowSpeed(const QString& text)
+{
+    registerViews_->txtRTSpeed->setText(text);
+}
 
-void TMainForm::SetSourceReadOnly(bool) {}
-
-void TMainForm::SetAutoCheck(bool) {}
-
-void TMainForm::ClearSourceBreakpoints() {}
-
-void TMainForm::ShowSpeed(const QString&) {}
-
-void TMainForm::ShowStopwatch(const QString&) {}
+void TMainForm::ShowStopwatch(const QString& text)
+{
+    registerViews_->txtUserTimer->setText(text);
+}
 
 // ---- The device host's view of the window
 

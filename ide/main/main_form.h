@@ -24,7 +24,9 @@ QT_FORWARD_DECLARE_CLASS(QToolBar)
 QT_FORWARD_DECLARE_CLASS(QToolButton)
 
 class TMDIChild;
+class TRegisterViews;
 class TfrmChildComp;
+class Tfrmopn;
 
 // True from the main window's creation to its close: while false, the window
 // lays nothing out and refreshes no register.
@@ -92,6 +94,8 @@ public:
 
     // Lays the window out; does nothing while WindowAlive is false.
     void FormResize();
+    // The register, counter and stack panels of the left column.
+    TRegisterViews* RegisterViews() const { return registerViews_; }
     // Enables the commands for the current state; runs whenever the event
     // loop falls idle.
     void UpdateActions();
@@ -114,6 +118,28 @@ public:
     // Closes the open project: ends the run, frees the placed devices and
     // their nodes and forgets the project.
     void FileClose1Execute();
+
+    // ---- Project windows
+
+    // Creates the project's editor and workbench windows and captions them
+    // and the main window; fileName is empty for a project without a file.
+    void SetUpProjectWindows(const QString& fileName);
+    // Places the chosen microcontroller on `workbench` at (30, 50) with one
+    // node per pin. False when its library gave no device.
+    bool PlaceSelectedMcu(TfrmChildComp* workbench);
+    // Brings the editor into its working state once its text is in and
+    // opens the project. Does nothing without an editor window.
+    void AfterProjectLoad();
+    // Frees the project's windows, devices and nodes after the run ended.
+    void FreeProjectWindows();
+
+    // The model selection dialog, made on first use and kept.
+    Tfrmopn& ModelDialog();
+    // What the model dialog's Ok does once corvel is bound: sets up the
+    // project for the call. False keeps the dialog open.
+    bool ModelChosen(std::uint8_t typeOfCall, const QString& importFile);
+    // New: the model dialog for a new project.
+    void FileNew1Execute();
 
     // ---- Menus, commands and tool bar
 
@@ -198,9 +224,11 @@ private:
     TDeviceHost& host_;
     QMdiArea* mdiArea_ = nullptr;
     // The left column that keeps the register panels clear of the project
-    // windows; hidden while it holds nothing.
+    // windows.
     QWidget* registerColumn_ = nullptr;
+    TRegisterViews* registerViews_ = nullptr;
     QActionGroup* rateGroup_ = nullptr;
+    Tfrmopn* frmopn_ = nullptr;
     QMetaObject::Connection actionUpdates_;
 };
 

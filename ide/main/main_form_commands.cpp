@@ -43,7 +43,7 @@ using enum TCommandAvailability;
 using enum TCommandPicture;
 
 const TCommandRow CommandRows[] = {
-    {&TMainForm::FileNew1, "FileNew1", 210, 4000, "Ctrl+N", New, Disabled},
+    {&TMainForm::FileNew1, "FileNew1", 210, 4000, "Ctrl+N", New, Always},
     {&TMainForm::FileOpen1, "FileOpen1", 211, 4001, "Ctrl+O", Open, Disabled},
     {&TMainForm::FileClose1, "FileClose1", 212, 4002, "", None, ProjectOpen},
     {&TMainForm::FileSave1, "FileSave1", 213, 4003, "Ctrl+S", Save, ProjectOpen},
@@ -131,6 +131,8 @@ void TMainForm::CreateCommands()
         this->*row.action = action;
     }
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(FileNew1, &QAction::triggered, this, &TMainForm::FileNew1Execute);
+    connect(FileClose1, &QAction::triggered, this, &TMainForm::FileClose1Execute);
     connect(ActionOptions, &QAction::triggered, this, &TMainForm::ActionOptionsExecute);
     connect(HelpChkUpdItem, &QAction::triggered, this, &TMainForm::iHelpChkUpdItemClick);
     connect(BugReportItem, &QAction::triggered, this, &TMainForm::iBugReportItemClick);

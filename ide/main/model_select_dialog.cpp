@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -58,17 +59,22 @@ void Tfrmopn::FormCreate()
     setWindowOpacity(250.0 / 255.0);
 
     grpHexSelectMC = new QGroupBox(this);
-    grpHexSelectMC->setGeometry(8, 6, 172, 112);
+    grpHexSelectMC->setGeometry(4, 6, 180, 112);
     Label1 = new QLabel(grpHexSelectMC);
-    Label1->setGeometry(10, 18, 152, 16);
+    Label1->setGeometry(6, 18, 168, 16);
     cbHexSelectFamily = new QComboBox(grpHexSelectMC);
     cbHexSelectFamily->setObjectName(QStringLiteral("cbHexSelectFamily"));
-    cbHexSelectFamily->setGeometry(10, 34, 152, 22);
+    cbHexSelectFamily->setGeometry(6, 34, 168, 22);
     Label2 = new QLabel(grpHexSelectMC);
-    Label2->setGeometry(10, 62, 152, 16);
+    Label2->setGeometry(6, 62, 168, 16);
     cbHexSelectMC = new QComboBox(grpHexSelectMC);
     cbHexSelectMC->setObjectName(QStringLiteral("cbHexSelectMC"));
-    cbHexSelectMC->setGeometry(10, 78, 152, 22);
+    cbHexSelectMC->setGeometry(6, 78, 168, 22);
+
+    // The architecture text is longer than the dialog is wide: the open
+    // list shows it whole.
+    for (QComboBox* box : {cbHexSelectFamily, cbHexSelectMC})
+        box->view()->setMinimumWidth(240);
 
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));

@@ -120,6 +120,7 @@ void TSimulationControl::tlbRunClick()
         DllMCEntries.Set_rtRefreshComplete(1);
         RequestStepRefresh();
     }
+    windows_.SetSourceReadOnly(true);
     windows_.StartDeviceRedraw();
     tmrRefresh.start();
     UpdateRunCommands(true);

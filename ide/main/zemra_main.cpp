@@ -1,6 +1,7 @@
 // The program body: the language, the start-up log window with the search
 // for device libraries, then the main window until it closes.
 #include <QApplication>
+#include <QScreen>
 
 #include "ide/main/about_box.h"
 #include "ide/main/devices_form.h"
@@ -36,6 +37,12 @@ int main(int argc, char* argv[])
     new TformBugReport(&mainForm);
     new TformCheckUpdates(&mainForm);
     new TformDevices(&mainForm);
+    // Larger than its design size where the screen has room: the register
+    // panels, the editor and the workbench share the window.
+    if (const QScreen* screen = mainForm.screen()) {
+        const QRect available = screen->availableGeometry();
+        mainForm.resize(mainForm.size().expandedTo(QSize(available.width() * 9 / 10, available.height() * 9 / 10)));
+    }
     mainForm.show();
     return application.exec();
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMenu>
@@ -119,8 +121,14 @@ void TfrmChildComp::CreatePalette()
     // The strip lies over the viewport rather than on the canvas, so no
     // picture is ever stacked above it and it stays put while the pictures
     // scroll.
-    PageScroller1 = new QWidget(scrollArea_->viewport());
+    auto* strip = new QFrame(scrollArea_->viewport());
+    strip->setFrameShape(QFrame::StyledPanel);
+    PageScroller1 = strip;
     PageScroller1->setObjectName(QStringLiteral("PageScroller1"));
+    // The strip has the colour of a tool bar, not the white of the bench.
+    QPalette stripColours = PageScroller1->palette();
+    stripColours.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    PageScroller1->setPalette(stripColours);
     PageScroller1->setAutoFillBackground(true);
     PageScroller1->setFixedHeight(PaletteStripHeight);
     auto* stripLayout = new QHBoxLayout(PageScroller1);

@@ -160,14 +160,14 @@ INSTANTIATE_TEST_SUITE_P(Lines, FaultTable,
         FaultCase{u"NOP\nMOVF 6 ,F", 1026, {{1, 7, 1}}},
         FaultCase{u"A.B EQU 5", 1026, {{0, 0, 3}}},
         // 1027: a malformed label, a line that is neither instruction nor
-        // constant (every token marked), a line starting with no letter.
+        // constant (its statement marked), a line starting with no letter.
         FaultCase{u"AB_C: NOP", 1027, {{0, 0, 5}}},
         FaultCase{u"NOP\n1ABC: NOP", 1027, {{1, 0, 5}}},
         FaultCase{u"  :NOP", 1027, {{0, 2, 1}}},
-        FaultCase{u"5 EQU 5", 1027, {{0, 0, 1}, {0, 2, 3}, {0, 6, 1}}},
-        FaultCase{u"X NOP", 1027, {{0, 0, 1}, {0, 2, 3}}},
-        FaultCase{u"L: X EQU", 1027, {{0, 3, 1}, {0, 5, 3}}},
-        FaultCase{u"X EQU 5 6", 1027, {{0, 0, 1}, {0, 2, 3}, {0, 6, 1}, {0, 8, 1}}},
+        FaultCase{u"5 EQU 5", 1027, {{0, 0, 7}}},
+        FaultCase{u"X NOP", 1027, {{0, 0, 5}}},
+        FaultCase{u"L: X EQU ; c", 1027, {{0, 3, 5}}},
+        FaultCase{u"X EQU 5 6", 1027, {{0, 0, 9}}},
         FaultCase{u"EQU", 1027, {{0, 0, 3}}},
         // 1030: a constant whose value is no number.
         FaultCase{u"X EQU Y", 1030, {{0, 6, 1}}},

@@ -203,6 +203,14 @@ TEST(LineClassifier, NamesTheFirstFaultOfTheLine)
     }
 }
 
+TEST(LineClassifier, EachLineStartsAfresh)
+{
+    // A line that ends with a comma leaves no operand state to the next.
+    EXPECT_EQ(Described(Classified("MOVF X,")), "MOVF@0+4:I X@5+1:V");
+    EXPECT_EQ(Described(Classified("F")), "F@0+1:V");
+    EXPECT_EQ(Described(Classified("3")), "3@0+1:d3");
+}
+
 TEST(LineClassifier, OnlyTheListNamesMnemonics)
 {
     const TMnemonicList list(QStringList{"FOO", "NOP"});

@@ -3,7 +3,6 @@
 // What the editor's tests share: an application, a source window in its
 // working state, and ways to type, click and let the sweep run.
 #include <memory>
-#include <ostream>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,23 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include "asm/asm_fixture.h"
 #include "ide/asm/source_edit.h"
 #include "ide/asm/source_gutters.h"
 #include "ide/asm/source_window.h"
 #include "ide/asm/syntax_sweep.h"
 
-// Failures show texts as text.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace twtest {
 
+// The application, and the instruction list as corvel holds it.
 inline void EnsureEditorApplication()
 {
     if (QApplication::instance())
         return;
+    SetBoundMnemonics(BaselineMnemonics());
     static int argc = 1;
     static char name[] = "test_editor";
     static char* argv[] = {name, nullptr};

@@ -7,6 +7,7 @@
 #include <QTextCursor>
 
 #include "editor_fixture.h"
+#include "ide/main/main_form.h"
 
 namespace {
 
@@ -125,12 +126,35 @@ TEST_F(ModifiedFlagTest, PasteTakesPlainTextWithItsLineEnds)
 TEST_F(ModifiedFlagTest, ReadOnlyWhileRunning)
 {
     window->SetRunning(true);
+    window->RVE->selectAll();
+    emit window->ppmAsmEditor->aboutToShow();
+    EXPECT_FALSE(window->Cut1->isEnabled());
+    EXPECT_TRUE(window->Copy1->isEnabled());
+    EXPECT_FALSE(window->Paste1->isEnabled());
+    window->RVE->moveCursor(QTextCursor::Start);
     twtest::Type(window->RVE, "abc");
     window->RVE->paste();
     EXPECT_EQ(window->Text(), Source);
     window->SetRunning(false);
     twtest::Type(window->RVE, "x");
     EXPECT_EQ(window->LineText(0), "xstart:\tMOVLW 5");
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindowModifiedFlag, SetByTypingNotByOpening)
+{
+    twtest::EnsureEditorApplication();
+    TDeviceHost host;
+    TMainForm form(host);
+    TMDIChild* window = CreateSourceWindow(form.MdiArea(), Source);
+    EXPECT_EQ(window->windowTitle(), "Assembler editor");
+    EXPECT_FALSE(form.exchange);
+    EXPECT_EQ(window->Text(), Source);
+    twtest::Type(window->RVE, "x");
+    EXPECT_TRUE(form.exchange);
 }
 
 } // namespace

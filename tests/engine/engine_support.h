@@ -107,7 +107,7 @@ public:
 
     corvel::RunResult step(uint64_t passes = 1) { return engine.runSynchronously(passes); }
 
-    uint8_t& reg(int index) { return engine.RAM[size_t(index)]; }
+    corvel::Shared<uint8_t>& reg(int index) { return engine.RAM[size_t(index)]; }
     uint8_t status() const { return engine.RAM[corvel::reg::STATUS]; }
     uint8_t w() const { return engine.RAM[corvel::reg::W]; }
     const corvel::TMatrixRAM& marks(int index) const { return engine.MatrixRAM[size_t(index)]; }

@@ -97,8 +97,43 @@ TEST(Instruction, FlagsWinOverAResultStoredInStatus)
     chip.reg(reg::W) = 0x01;
     chip.reg(reg::STATUS) = 0x1F; // C DC Z all set
     chip.run({op::ADDWF(reg::STATUS, F)});
-    // 0x1F + 1 = 0x20 is stored, then Z = 0, C = 0, DC = 1 are written.
-    EXPECT_EQ(chip.status(), 0x22);
+    // 0x1F + 1 = 0x20 is stored except \TO and \PD, which keep their 1s;
+    // then Z = 0, C = 0, DC = 1 are written.
+    EXPECT_EQ(chip.status(), 0x3A);
+}
+
+// \TO and \PD are read-only to instructions: a byte, a bit and an ALU result
+// written to STATUS leave them; the other bits take the write, reserved ones
+// included. CLRWDT and SLEEP still set them.
+TEST(Instruction, StatusTimeOutAndPowerDownAreReadOnly)
+{
+    struct Case {
+        const char* what;
+        int model;
+        uint8_t before;
+        uint16_t word;
+        uint8_t w;
+        uint8_t after;
+    };
+    const Case cases[] = {
+        {"CLRF keeps \\TO \\PD set", corvel::kPic10F200, 0x1F, op::CLRF(reg::STATUS), 0, 0x1C},
+        {"CLRF keeps \\TO \\PD clear", corvel::kPic10F200, 0x07, op::CLRF(reg::STATUS), 0, 0x04},
+        {"MOVWF writes every other bit", corvel::kPic10F200, 0x00, op::MOVWF(reg::STATUS), 0xFF, 0xE7},
+        {"MOVWF on the PIC16F54", corvel::kPic16F54, 0x18, op::MOVWF(reg::STATUS), 0x00, 0x18},
+        {"BCF \\TO", corvel::kPic12F508, 0x18, op::BCF(reg::STATUS, 4), 0, 0x18},
+        {"BSF \\PD", corvel::kPic12F508, 0x00, op::BSF(reg::STATUS, 3), 0, 0x00},
+        {"COMF through the ALU", corvel::kPic12F509, 0x18, op::COMF(reg::STATUS, F), 0, 0xFB},
+        {"CLRWDT sets both", corvel::kPic10F200, 0x00, op::CLRWDT(), 0, 0x18},
+        {"SLEEP: \\TO 1, \\PD 0", corvel::kPic10F200, 0x08, op::SLEEP(), 0, 0x10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Chip chip(c.model);
+        chip.reg(reg::STATUS) = c.before;
+        chip.reg(reg::W) = c.w;
+        chip.run({c.word});
+        EXPECT_EQ(int(chip.status()), int(c.after));
+    }
 }
 
 struct SkipCase {
@@ -273,17 +308,41 @@ TEST(Instruction, ReturnFromACallInTheLastWordLandsAtZero)
     EXPECT_EQ(chip.engine.PC, 0u);
 }
 
-// A computed goto continues after the written low byte, in one cycle.
-TEST(Instruction, MovwfPclContinuesAfterTheWrittenAddress)
+// A computed goto continues at the written address, in two cycles.
+TEST(Instruction, MovwfPclContinuesAtTheWrittenAddress)
 {
     Chip chip;
     chip.jump(5);
     chip.reg(reg::W) = 0x10;
     chip.run({op::MOVWF(reg::PCL)});
-    EXPECT_EQ(chip.engine.I, 0x11);
-    EXPECT_EQ(chip.engine.PC, 0x11u);
-    EXPECT_EQ(chip.reg(reg::PCL), 0x11);
-    EXPECT_EQ(chip.engine.MC, 1);
+    EXPECT_EQ(chip.engine.I, 0x10);
+    EXPECT_EQ(chip.engine.PC, 0x10u);
+    EXPECT_EQ(chip.reg(reg::PCL), 0x10);
+    EXPECT_EQ(chip.engine.MC, 2);
+    EXPECT_EQ(chip.engine.IC, 1);
+}
+
+// An instruction reads PCL as the low byte of the next instruction's
+// address, directly and through INDF.
+TEST(Instruction, ReadingPclGivesTheNextAddress)
+{
+    Chip chip(corvel::kPic12F509);
+    chip.jump(0x2FF);
+    chip.run({op::MOVF(reg::PCL, W)});
+    EXPECT_EQ(chip.w(), 0x00);
+    chip.jump(0x233);
+    chip.reg(reg::FSR) = reg::PCL;
+    chip.run({op::MOVF(reg::INDF, W)});
+    EXPECT_EQ(chip.w(), 0x34);
+    // A table: ADDWF PCL,F with W = 2 lands on the third RETLW after it.
+    chip.jump(0x10);
+    chip.reg(reg::W) = 2;
+    chip.reg(reg::STATUS) = 0x18;
+    chip.load({op::ADDWF(reg::PCL, F), op::RETLW(0x11), op::RETLW(0x22), op::RETLW(0x33)}, 0x10);
+    const int64_t cycles = chip.engine.MC;
+    chip.step();
+    EXPECT_EQ(chip.engine.I, 0x13);
+    EXPECT_EQ(chip.engine.MC - cycles, 2);
 }
 
 struct PclCase {
@@ -297,16 +356,18 @@ struct PclCase {
     int32_t next;
 };
 
-// A write to PCL loads the low byte; bit 8 is cleared and the page bits come
-// from STATUS, as on the chip; a PCL that the main program changed behind the
-// counter's back cannot push the pointer out of program memory.
+// A write to PCL jumps to the address written; bit 8 is cleared and the page
+// bits come from STATUS, as on the chip; a bit instruction starts from PCL
+// as it reads (the next address), not from a PCL that the main program
+// changed behind the counter's back.
 const PclCase kPclCases[] = {
-    {"ADDWF PCL reads the executing address", corvel::kPic10F200, 0x20, 0, 0x20, op::ADDWF(reg::PCL, F), 3, 0x24},
-    {"upper half of a 512-word page", corvel::kPic10F202, 0x150, 0, 0x50, op::MOVWF(reg::PCL), 0x10, 0x011},
+    {"ADDWF PCL reads the next address", corvel::kPic10F200, 0x20, 0, 0x20, op::ADDWF(reg::PCL, F), 3, 0x24},
+    {"upper half of a 512-word page", corvel::kPic10F202, 0x150, 0, 0x50, op::MOVWF(reg::PCL), 0x10, 0x010},
     {"page bit on a 1024-word chip", corvel::kPic12F509, 0x050, status::PA0, 0x50, op::MOVWF(reg::PCL), 0x10,
-        0x211},
-    {"stale PCL, clearing bit 7", kPic10F200, 0x00, 0, 0xFF, op::BCF(reg::PCL, 7), 0, 0x80},
-    {"stale PCL, setting bit 0", kPic10F200, 0x05, 0, 0xF0, op::BSF(reg::PCL, 0), 0, 0xF2},
+        0x210},
+    {"stale PCL, clearing bit 7", kPic10F200, 0x00, 0, 0xFF, op::BCF(reg::PCL, 7), 0, 0x01},
+    {"stale PCL, setting bit 0", kPic10F200, 0x05, 0, 0xF0, op::BSF(reg::PCL, 0), 0, 0x07},
+    {"BSF PCL on the next address", kPic10F200, 0x40, 0, 0x40, op::BSF(reg::PCL, 3), 0, 0x49},
     {"PIC16F57 computed goto in page 3", corvel::kPic16F57, 0x640, status::PA0 | status::PA1, 0x40,
         op::ADDWF(reg::PCL, F), 5, 0x646},
 };

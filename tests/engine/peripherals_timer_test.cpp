@@ -72,15 +72,46 @@ TEST(Timer0, ATwoCycleInstructionCountsTwiceInTheNextPass)
     EXPECT_EQ(chip.engine.Tmr0Counts, 4);
 }
 
+// A program write holds the timer for the next two instruction cycles.
 TEST(Timer0, WrapsFrom255To0)
 {
     Chip chip;
     chip.reg(reg::OPTION) = PSA;
     chip.run({op::MOVLW(0xFF), op::MOVWF(reg::TMR0)});
     EXPECT_EQ(chip.reg(reg::TMR0), 0xFF);
+    chip.step(2);
+    EXPECT_EQ(chip.reg(reg::TMR0), 0xFF);
     chip.step();
     EXPECT_EQ(chip.reg(reg::TMR0), 0);
     EXPECT_EQ(chip.engine.Tmr0Counts, 0);
+}
+
+// The two held cycles count from the write: a two-cycle instruction right
+// after it uses both; edges on the timer pin are lost meanwhile.
+TEST(Timer0, AProgramWriteHoldsTheCountForTwoCycles)
+{
+    Chip chip;
+    chip.reg(reg::OPTION) = PSA;
+    chip.load({op::MOVLW(0x10), op::MOVWF(reg::TMR0), op::GOTO(3), op::MOVF(reg::TMR0, W), op::MOVF(reg::TMR0, W)});
+    chip.step(4);
+    EXPECT_EQ(chip.w(), 0x11) << "MOVWF and GOTO held, GOTO's second cycle counted";
+    chip.step();
+    EXPECT_EQ(chip.w(), 0x12);
+
+    Chip edges;
+    edges.reg(reg::OPTION) = 0x20 | PSA; // T0CS: rising edges of T0CKI, 1:1
+    edges.link.levels[size_t(edges.engine.PinT0CKI)] = 0.0f;
+    edges.engine.setChipLink(&edges.link);
+    edges.load({op::MOVLW(0x20), op::MOVWF(reg::TMR0), op::NOP(), op::NOP(), op::NOP(), op::NOP()});
+    edges.step(2);
+    edges.link.levels[size_t(edges.engine.PinT0CKI)] = 5.0f; // a rise in the first held cycle
+    edges.step(2);
+    EXPECT_EQ(edges.reg(reg::TMR0), 0x20);
+    edges.link.levels[size_t(edges.engine.PinT0CKI)] = 0.0f;
+    edges.step();
+    edges.link.levels[size_t(edges.engine.PinT0CKI)] = 5.0f;
+    edges.step();
+    EXPECT_EQ(edges.reg(reg::TMR0), 0x21);
 }
 
 TEST(Timer0, ItsUpdateMarksTmr0AndThePrescalerRow)
@@ -139,7 +170,9 @@ TEST(Timer0, AProgramWriteRestartsThePrescalerAtTheNewRatio)
     chip.step(6);
     chip.run({op::MOVLW(0x40), op::MOVWF(reg::TMR0)});
     EXPECT_EQ(chip.engine.Tmr0Counts, 0x40 * 4);
-    chip.step(4);
+    chip.step(5); // two cycles held, three counted
+    EXPECT_EQ(chip.reg(reg::TMR0), 0x40);
+    chip.step();
     EXPECT_EQ(chip.reg(reg::TMR0), 0x41);
 }
 
@@ -284,6 +317,33 @@ TEST(Watchdog, TimesOutAfter18000CyclesFromAFreshCount)
             chip.step();
         EXPECT_EQ(chip.engine.MC, c.cycles) << int(c.option);
         EXPECT_EQ(chip.engine.WdtDivisor, (c.option & PSA) ? 128 : 0);
+    }
+}
+
+// The time-out is 18 ms of the watchdog's own oscillator: its length in
+// instruction cycles follows the clock the run starts with.
+TEST(Watchdog, TimeOutFollowsTheClock)
+{
+    struct Case {
+        int32_t frequency;
+        double period;
+        uint8_t option;
+        int64_t cycles; // MC at the reset
+    };
+    for (const Case& c : {Case{4'000'000, 18000, 0x00, 18000}, Case{8'000'000, 36000, 0x00, 36000},
+             Case{20'000'000, 90000, 0x00, 90000}, Case{32'768, 147.456, 0x00, 147},
+             Case{8'000'000, 36000, PSA | 1, 36000 * 2}}) {
+        SCOPED_TRACE(c.frequency);
+        Chip chip;
+        chip.engine.Config[kWdte] = 1;
+        chip.engine.rtCrystalFreq = c.frequency;
+        chip.reg(reg::OPTION) = c.option;
+        chip.engine.startRun();
+        EXPECT_DOUBLE_EQ(chip.engine.PeriodWDT, c.period);
+        chip.engine.ROM[254] = op::GOTO(0);
+        while (chip.status() & status::TO)
+            chip.step();
+        EXPECT_EQ(chip.engine.MC, c.cycles);
     }
 }
 

@@ -141,14 +141,14 @@ bool gpsimInstalled()
 
 std::optional<GpsimState> runGpsim(const std::string& processor, bool hasTris, const std::filesystem::path& hex,
     int stopAddress, const std::filesystem::path& workDir, std::string& output, uint64_t cycleLimit,
-    int watchdogResets)
+    int watchdogResets, int32_t frequency)
 {
     const std::filesystem::path script = workDir / "run.stc";
     {
         std::ofstream out(script);
         out << "processor " << processor << "\n"
             << "load " << hex.string() << "\n"
-            << "frequency 4000000\n"
+            << "frequency " << frequency << "\n"
             << "break e " << stopAddress << "\n"
             << "break c " << cycleLimit << "\n";
         for (int run = 0; run <= watchdogResets; ++run)

@@ -55,12 +55,13 @@ struct GpsimState {
 
 bool gpsimInstalled();
 
-// Runs the HEX file in gpsim at 4 MHz until `stopAddress` is about to
-// execute (or `cycleLimit`), in batch mode with a time limit. `hasTris`:
-// the processor has one direction register named "tris". gpsim halts at
-// every watchdog reset; `watchdogResets` says how many to run through.
+// Runs the HEX file in gpsim at `frequency` hertz until `stopAddress` is
+// about to execute (or `cycleLimit`), in batch mode with a time limit.
+// `hasTris`: the processor has one direction register named "tris". gpsim
+// halts at every watchdog reset; `watchdogResets` says how many to run
+// through.
 std::optional<GpsimState> runGpsim(const std::string& processor, bool hasTris, const std::filesystem::path& hex,
     int stopAddress, const std::filesystem::path& workDir, std::string& output, uint64_t cycleLimit = 2'000'000,
-    int watchdogResets = 0);
+    int watchdogResets = 0, int32_t frequency = 4'000'000);
 
 } // namespace pictools

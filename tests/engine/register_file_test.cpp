@@ -238,8 +238,10 @@ TEST(RegisterFile, PortBitsOfThePic16F5xReadTheirPins)
     EXPECT_EQ(chip.engine.ReadRegBit(9, 5), false);
 }
 
-// Input bits are refreshed from their pins before a port write stores.
-TEST(RegisterFile, PortWriteRefreshesInputsFirst)
+// A bit instruction on a port is the chip's read-modify-write: input bits
+// are refreshed from their pins before the bit is stored. A whole byte goes
+// into every latch, inputs included.
+TEST(RegisterFile, PortBitWriteRefreshesInputsFirst)
 {
     Chip chip(corvel::kPic12F508);
     chip.reg(reg::OPTION) = 0xDF;
@@ -249,11 +251,66 @@ TEST(RegisterFile, PortWriteRefreshesInputsFirst)
     chip.link.levels[4] = 5.0f;
     chip.run({op::BSF(reg::GPIO, 0)});
     EXPECT_EQ(chip.reg(reg::GPIO), 0x11);
-    // The highest bit written keeps its written value even as an input; the
-    // other inputs end as read.
+    // GPIO has no bits 6 and 7.
     chip.reg(reg::W) = 0xFF;
     chip.run({op::MOVWF(reg::GPIO)});
-    EXPECT_EQ(chip.reg(reg::GPIO), 0xD3);
+    EXPECT_EQ(chip.reg(reg::GPIO), 0x3F);
+    chip.reg(reg::W) = 0xA5;
+    chip.run({op::MOVWF(reg::GPIO)});
+    EXPECT_EQ(chip.reg(reg::GPIO), 0x25);
+}
+
+// Whole-byte writes (MOVWF, CLRF, an ALU result, through INDF too) store the
+// value in every latch bit the port has, whatever the pins; bits the port
+// lacks stay 0 and read 0, also when the main program stored them.
+TEST(RegisterFile, WholeBytePortWritesStoreEveryLatch)
+{
+    struct Case {
+        const char* what;
+        int model;
+        int port;
+        int trisRow;
+        uint8_t tris;
+        uint16_t word;
+        uint8_t w;
+        uint8_t latch; // stored afterwards
+        uint8_t read;  // as MOVF reads it with every pin at 0 V
+        uint8_t bits;  // the bits the port has
+    };
+    const Case cases[] = {
+        {"MOVWF into inputs", corvel::kPic12F508, reg::GPIO, reg::TRISGPIO, 0x3F, op::MOVWF(reg::GPIO), 0xFF, 0x3F,
+            0x00, 0x3F},
+        {"PIC10F GPIO has four bits", corvel::kPic10F200, reg::GPIO, reg::TRISGPIO, 0x00, op::MOVWF(reg::GPIO), 0xFF,
+            0x0F, 0x0F, 0x0F},
+        {"CLRF", corvel::kPic12F508, reg::GPIO, reg::TRISGPIO, 0x3F, op::CLRF(reg::GPIO), 0, 0x00, 0x00, 0x3F},
+        {"COMF of the pins", corvel::kPic12F508, reg::GPIO, reg::TRISGPIO, 0x0F, op::COMF(reg::GPIO, F), 0, 0x3F,
+            0x30, 0x3F},
+        {"PORTA has four bits", corvel::kPic16F54, 5, reg::TRISA, 0x00, op::MOVWF(5), 0xFF, 0x0F, 0x0F, 0x0F},
+        {"PORTE has bits 4..7", corvel::kPic16F59, 9, reg::TRISE, 0x00, op::MOVWF(9), 0xFF, 0xF0, 0xF0, 0xF0},
+        {"PORTB inputs", corvel::kPic16F54, 6, reg::TRISA + 1, 0xFF, op::MOVWF(6), 0x5A, 0x5A, 0x00, 0xFF},
+        {"through INDF", corvel::kPic12F508, reg::INDF, reg::TRISGPIO, 0x3F, op::MOVWF(reg::INDF), 0x2A, 0x2A, 0x00,
+            0x3F},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Chip chip(c.model);
+        chip.reg(reg::OPTION) = 0xDF;
+        chip.reg(c.trisRow) = c.tris;
+        chip.reg(reg::FSR) = reg::GPIO;
+        chip.link.levels.fill(0.0f);
+        if (c.model >= corvel::kPic16F54)
+            chip.link.levels[size_t(chip.engine.PinMCLR)] = 5.0f; // its own pin: not held in reset
+        const int port = c.port == reg::INDF ? reg::GPIO : c.port;
+        chip.reg(port) = 0x00;
+        chip.reg(reg::W) = c.w;
+        chip.run({c.word, op::MOVF(port, W)});
+        EXPECT_EQ(int(chip.reg(port)), int(c.latch));
+        EXPECT_EQ(int(chip.w()), int(c.read));
+        chip.reg(port) = 0xFF;
+        chip.reg(c.trisRow) = 0x00;
+        chip.run({op::MOVF(port, W)});
+        EXPECT_EQ(int(chip.w()), int(c.bits));
+    }
 }
 
 TEST(RegisterFile, BreakpointsOnChangeAndOnEveryWrite)
@@ -301,17 +358,19 @@ TEST(RegisterFile, GreenDeltaIsDecidedPerRegisterAndInstruction)
     EXPECT_TRUE(chip.marks(reg::STATUS).greenDelta) << "Z written with its own value";
 }
 
+// A program write starts from PCL as the instruction reads it, the next
+// address, and jumps; an internal one only loads the bits.
 TEST(RegisterFile, ProgramWritesToPclJumpInternalOnesDoNot)
 {
     Chip chip;
     chip.jump(0x20);
     chip.engine.WriteRegBit(reg::PCL, 3, true);
-    EXPECT_EQ(chip.engine.I, 0x28);
-    EXPECT_EQ(chip.engine.PC, 0x28u);
+    EXPECT_EQ(chip.engine.I, 0x29);
+    EXPECT_EQ(chip.engine.PC, 0x29u);
     chip.engine.WriteRegBit(reg::PCL, 2, true, true);
-    EXPECT_EQ(chip.engine.I, 0x28);
-    EXPECT_EQ(chip.engine.PC, 0x2Cu);
-    EXPECT_EQ(chip.reg(reg::PCL), 0x2C);
+    EXPECT_EQ(chip.engine.I, 0x29);
+    EXPECT_EQ(chip.engine.PC, 0x2Du);
+    EXPECT_EQ(chip.reg(reg::PCL), 0x2D);
 }
 
 TEST(RegisterFile, ProgramWriteToTmr0RestartsThePrescaler)
@@ -380,7 +439,9 @@ TEST(RegisterFile, PlainViewsHaveNoSideEffects)
 }
 
 // A byte write does what eight single-bit writes from bit 0 up do, on every
-// kind of register of every model, from random states.
+// kind of register of every model, from random states; except where the
+// chip itself tells them apart: a whole byte into a port stores every latch
+// while a bit write reads the pins first, and a byte into PCL is one jump.
 TEST(RegisterFile, ByteWritesMatchEightBitWrites)
 {
     std::mt19937 random(12345);
@@ -405,6 +466,11 @@ TEST(RegisterFile, ByteWritesMatchEightBitWrites)
             bitWise.clearMarks();
             const uint8_t value = uint8_t(random());
             const bool internal = random() % 4 == 0;
+            const int reached = target == reg::INDF ? (fsr & 0x1F) : target;
+            const corvel::Engine& e = byteWise.engine;
+            if ((reached == reg::PCL && !internal) || reached == e.AdrGPIO || reached == e.AdrPORTA
+                || reached == e.AdrPORTB || reached == e.AdrPORTC || reached == e.AdrPORTD || reached == e.AdrPORTE)
+                continue;
             byteWise.engine.WriteRegByte(target, value, internal);
             for (int bit = 0; bit < 8; ++bit)
                 bitWise.engine.WriteRegBit(target, bit, value >> bit & 1, internal);

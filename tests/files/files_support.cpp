@@ -111,7 +111,6 @@ std::optional<std::map<std::int32_t, std::uint8_t>> StrictHexBytes(const QByteAr
             continue;
         if (ended || line[0] != ':' || line.size() < 11 || line.size() % 2 == 0)
             return std::nullopt;
-        bool ok = true;
         const QByteArray raw = QByteArray::fromHex(line.mid(1));
         if (raw.size() * 2 != line.size() - 1)
             return std::nullopt;
@@ -121,7 +120,7 @@ std::optional<std::map<std::int32_t, std::uint8_t>> StrictHexBytes(const QByteAr
         int sum = 0;
         for (char byte : raw)
             sum += std::uint8_t(byte);
-        if (sum % 256 != 0 || !ok)
+        if (sum % 256 != 0)
             return std::nullopt;
         const std::int32_t address = std::uint8_t(raw[1]) * 256 + std::uint8_t(raw[2]);
         const std::int32_t type = std::uint8_t(raw[3]);

@@ -410,3 +410,22 @@ TEST(IntelHexCorvelTest, ImportAndExportReachCorvelsProgramMemoryAndConfiguratio
 }
 
 } // namespace
+
+namespace {
+
+// Before any library is bound the commands find no memory rather than crash.
+TEST(IntelHexCorvelTest, NothingIsReachedWithoutABoundLibrary)
+{
+    const TDllMCEntries saved = DllMCEntries;
+    DllMCEntries = TDllMCEntries{};
+    TBoundProgramMemory memory;
+    EXPECT_EQ(memory.RomSize(), 0);
+    EXPECT_FALSE(ImportIntelHexText(":02000000050C00\n:00000001FF\n", memory));
+    EXPECT_EQ(HexErrorText, LineError(0, 1156));
+    EXPECT_TRUE(ImportIntelHexText(":00000001FF\n", memory));
+    QTemporaryDir dir;
+    EXPECT_TRUE(ExportIntelHex(dir.filePath("empty.hex"), 10, memory));
+    DllMCEntries = saved;
+}
+
+} // namespace

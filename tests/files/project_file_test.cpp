@@ -425,3 +425,28 @@ TEST(ProjectFileFuzzTest, DamagedAndRandomFilesGiveAProjectOrAFault)
 }
 
 } // namespace
+
+namespace {
+
+// A file written by hand from the layout (the fuzzers' seed) reads as its
+// project and writes back byte for byte.
+TEST(ProjectFileTest, AFileWrittenFromTheLayoutReadsAndWritesBackByteForByte)
+{
+    QFile file(QStringLiteral(TW_SOURCE_DIR "/tests/files/fuzz/seeds/project.zemra"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const TProjectReadResult read = DecodeProject(bytes, [](const TProjectDevice& record) {
+        return record.model == "B" ? std::optional<std::int32_t>(3) : std::nullopt;
+    });
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.project.source, "\tMOVLW 0Fh\r\nЦикл:\tGOTO Цикл ; 😀");
+    ASSERT_EQ(read.project.devices.size(), 2u);
+    EXPECT_EQ(read.project.devices[0].model, "PIC12F508");
+    EXPECT_EQ(read.project.devices[0].saveData, "00010000000000040000000");
+    EXPECT_EQ(read.project.devices[1].y, -7);
+    EXPECT_EQ(read.project.devices[1].ports,
+        (std::vector<std::optional<QByteArray>>{QByteArray("GP0"), std::nullopt, QByteArray("GP2/T0CKI")}));
+    EXPECT_EQ(EncodeProject(read.project), bytes);
+}
+
+} // namespace

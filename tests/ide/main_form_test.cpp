@@ -8,7 +8,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QMdiArea>
+#include <QPointer>
+
 #include <gtest/gtest.h>
+
+#include "ide/workbench/workbench_window.h"
 
 #include "ide/main/main_form.h"
 #include "ide/texts/texts.h"
@@ -150,6 +155,24 @@ TEST_F(MainFormTest, RealTimeIsTheRateAtFirstAndExitClosesTheWindow)
     form.FileExit1->trigger();
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(WindowAlive);
+}
+
+// The workbench lives in the main window's document area while its project
+// is open, and is freed when the project closes.
+TEST_F(MainFormTest, ClosingTheProjectFreesItsWorkbench)
+{
+    form.CompChild = CreateWorkbenchWindow(form.MdiArea(), host);
+    form.AsmWindowOpen = true;
+    ASSERT_EQ(form.MdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(form.MdiArea()->subWindowList().front(), form.CompChild);
+    QPointer<TfrmChildComp> workbench = form.CompChild;
+    // A run animates the project's devices.
+    form.StartDeviceRedraw();
+    EXPECT_TRUE(form.CompChild->RedrawActive());
+    form.FileClose1Execute();
+    EXPECT_EQ(form.CompChild, nullptr);
+    EXPECT_TRUE(workbench.isNull());
+    EXPECT_TRUE(form.MdiArea()->subWindowList().isEmpty());
 }
 
 } // namespace

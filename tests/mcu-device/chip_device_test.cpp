@@ -276,7 +276,7 @@ TEST(ChipDevice, DrawsTheEnginesStateAndItsNodes)
         }
 
         twtest::FakeChip fake(c.model);
-        fake.ram = engine.RAM;
+        std::copy(engine.RAM.begin(), engine.RAM.end(), fake.ram.begin());
         for (int bit = 0; bit < 12; ++bit)
             fake.configBits[size_t(bit)] = engine.Config[size_t(bit)] != 0;
         for (TRCPort* pin : device->Port)

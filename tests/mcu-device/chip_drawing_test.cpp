@@ -221,7 +221,7 @@ TEST(ChipDrawing, PinsShowTheElementsOfTheirForm)
          },
          {{"Out", 89, 66}, {"r1", 99, 66}},
          {}},
-        {"MCLRE set", 0, [](FakeChip& c) { c.configBits[4] = true; }, {{"MCLR", 60, 12}}, {}},
+        {"MCLRE set", 0, [](FakeChip& c) { c.configBits[4] = true; }, {{"MCLR", 59, 14}}, {}},
         {"timer clock on falling edges", 1,
          [](FakeChip& c) {
              c.setBit(ChipView::kOption, 5, true);
@@ -385,7 +385,7 @@ TEST(ChipDrawing, ChangeAtOnePinRepaintsOnlyItsCells)
          },
          pic10Gp2},
         {"10F202 GP3 reset function", 1, nothing, [](FakeChip& c) { c.configBits[4] = true; },
-         {{60, 12, 18, 7}, {64, 14, 13, 5}}},
+         {{59, 14, 18, 7}, {64, 14, 13, 5}}},
         {"10F222 GP0 becomes analogue", 5, nothing, [](FakeChip& c) { c.setBit(7, 6, true); }, pic10Gp0},
         {"10F220 GP1 becomes analogue", 4, nothing,
          [](FakeChip& c) {
