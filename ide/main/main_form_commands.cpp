@@ -11,6 +11,7 @@
 #include "ide/main/command_pictures.h"
 #include "ide/main/main_form.h"
 #include "ide/main/options_form.h"
+#include "ide/main/register_views.h"
 #include "ide/main/user_message.h"
 #include "ide/texts/texts.h"
 #include "ide/web/bug_report.h"
@@ -254,6 +255,8 @@ void TMainForm::ApplyLanguage()
 // font size and header pictures.
 void TMainForm::ApplyRegisterPanelsLanguage()
 {
+    if (registerViews_)
+        registerViews_->ApplyLanguage();
 }
 
 // ---- Options and Help
