@@ -101,6 +101,29 @@ TEST_F(BugReportTest, TheMessageTravelsWithItsLineBreaksAndTheFieldsStay)
     EXPECT_EQ(form.memoReport->toPlainText(), "First line\nsecond line");
 }
 
+// While the window waits for the service it says that it is sending and
+// takes no second Send. (The handler looks while this thread is blocked in
+// the exchange.)
+TEST_F(BugReportTest, TheWindowSaysItIsSendingWhileItWaits)
+{
+    TformBugReport form;
+    bool sendingShown = false, sendEnabled = true;
+    QString sendingText;
+    twtest::TStandInService service([&](const twtest::TRecordedRequest&) {
+        sendingShown = form.lblSending->isVisible();
+        sendingText = form.lblSending->text();
+        sendEnabled = form.btnSend->isEnabled();
+        return twtest::TStandInReply{200, "ar", {}, false};
+    });
+    ServicePointedAt pointed(service.address());
+    form.show();
+    form.btnSend->click();
+    EXPECT_TRUE(sendingShown);
+    EXPECT_EQ(sendingText, "Connectiong to server...");
+    EXPECT_FALSE(sendEnabled);
+    EXPECT_EQ(messages.texts, QStringList({"Your report recieved to server"}));
+}
+
 TEST_F(BugReportTest, AnUnreachableServiceIsReportedAndTheWindowCloses)
 {
     ServicePointedAt pointed(TStandInService::refusingAddress());

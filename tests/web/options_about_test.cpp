@@ -14,9 +14,11 @@
 
 #include "ide/main/about_box.h"
 #include "ide/main/devices_form.h"
+#include "ide/main/header_pictures.h"
 #include "ide/main/image_view.h"
 #include "ide/main/main_form.h"
 #include "ide/main/options_form.h"
+#include "ide/main/register_views.h"
 #include "ide/texts/settings.h"
 #include "ide/texts/texts.h"
 #include "ide/web/bug_report.h"
@@ -107,6 +109,45 @@ TEST_F(OptionsTest, OkOnRussianRetextsTheMainWindowAtOnce)
     again.cbxLang->setCurrentIndex(0);
     again.btnOk->click();
     EXPECT_EQ(MainWindowTexts(form), english);
+}
+
+// The panels of the left column follow at once too: labels, the Clear
+// button, the small labels' size and the header pictures; the titles keep
+// their design size.
+TEST_F(OptionsTest, OkRetextsTheRegisterPanels)
+{
+    const TRegisterViews& views = *form.RegisterViews();
+    const QList<QWidget*> small = {views.btnClear, views.Label4, views.Label5, views.Label7, views.Label8,
+                                   views.Label9, views.Label6, views.Label12, views.Label13, views.Label11};
+    const QList<QLabel*> titles = {views.Label1, views.Label2, views.Label3, views.Label10, views.Label14};
+    QList<int> titleSizes;
+    for (const QLabel* title : titles)
+        titleSizes << title->font().pointSize();
+
+    struct Expected {
+        int index;
+        QString clear, countersTitle;
+        int smallSize;
+        const char *sfr, *gpr, *stack;
+    };
+    const Expected cases[] = {
+        {1, "Очист.", "Счетчики и инструкции", 7, "gSfrRu", "gGprRu", "gStackRu"},
+        {0, "Clear", "Counters and Instructions", 8, "gSfrEn", "gGprEn", "gStackEn"},
+    };
+    for (const Expected& e : cases) {
+        TFormOptions options(&form);
+        options.cbxLang->setCurrentIndex(e.index);
+        options.btnOk->click();
+        EXPECT_EQ(views.btnClear->text(), e.clear);
+        EXPECT_EQ(views.Label3->text(), e.countersTitle);
+        for (const QWidget* widget : small)
+            EXPECT_EQ(widget->font().pointSize(), e.smallSize) << widget->objectName().toStdString();
+        EXPECT_EQ(views.Image2->Picture(), HeaderPicture(e.sfr));
+        EXPECT_EQ(views.Image4->Picture(), HeaderPicture(e.gpr));
+        EXPECT_EQ(views.Image5->Picture(), HeaderPicture(e.stack));
+        for (qsizetype index = 0; index < titles.size(); ++index)
+            EXPECT_EQ(titles[index]->font().pointSize(), titleSizes[index]) << index;
+    }
 }
 
 TEST_F(OptionsTest, OkWithoutASelectionStoresMinusOneWhichReadsAsEnglish)
