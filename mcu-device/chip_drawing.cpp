@@ -31,13 +31,15 @@ static_assert(std::size(kPicNames) == size_t(Pic::Count));
 
 const QImage& picture(Pic pic)
 {
-    static const auto* resolved = [] {
-        auto* all = new std::array<const QImage*, size_t(Pic::Count)>;
-        for (size_t i = 0; i < all->size(); ++i)
-            (*all)[i] = &chipPicture(kPicNames[i]);
+    // Held in the library's own static storage: nothing is left behind
+    // when corvel is unloaded.
+    static const std::array<const QImage*, size_t(Pic::Count)> resolved = [] {
+        std::array<const QImage*, size_t(Pic::Count)> all{};
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = &chipPicture(kPicNames[i]);
         return all;
     }();
-    return *(*resolved)[size_t(pic)];
+    return *resolved[size_t(pic)];
 }
 
 Pic digitPic(int digit)
