@@ -4,13 +4,17 @@
 // shown, a temporary folder of their own, and the stand-in simulator
 // libraries laid out as a program folder.
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <ostream>
 
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +88,22 @@ inline int InfoIndexOfFamily(const TDeviceHost& host, const char* family)
         if (host.InfoDevices()[index]->vSFamily.view() == family)
             return int(index);
     return -1;
+}
+
+// Lets the event loop run until `done` holds or `limitMs` has passed; false
+// on the time-out. For conditions a timer or another thread brings about.
+inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
 }
 
 } // namespace twtest

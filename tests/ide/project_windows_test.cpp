@@ -21,19 +21,7 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using twtest::WaitUntil;
 
 // The model dialog answered with `model` and Ok.
 class ModelAnswer {

@@ -22,22 +22,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using twtest::WaitUntil;
 
-// Spins the event loop until `done` holds or `limitMs` has passed.
-bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+namespace fs = std::filesystem;
 
 void RunEventsFor(int ms)
 {
