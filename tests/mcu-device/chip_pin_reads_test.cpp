@@ -4,6 +4,7 @@
 // drives is read at every access; a pin left undriven by its function is
 // skipped until the engine plans again, and only then.
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -218,6 +220,77 @@ TEST(ChipPinReads, ADriverJoiningOrLeavingTheNodeCountsAtTheNextRead)
     EXPECT_EQ(wired.engineReads(0), 3.0f);
     wired.chip->Port[0]->Node->Ports.resize(1);
     EXPECT_EQ(wired.engineReads(0), 5.0f);
+}
+
+// ---------------------------------------------------------------------------
+// The level callback finds the pins of every live chip device, however many,
+// and refuses what is not a live pin of corvel's
+
+TEST(LevelCallback, ServesEveryLiveChipsPinsAndNothingElse)
+{
+    constexpr int kDevices = 12; // more than the callback's table holds
+    std::vector<std::unique_ptr<Engine>> engines;
+    std::vector<std::unique_ptr<ChipDevice>> chips;
+    for (int index = 0; index < kDevices; ++index) {
+        Engine& engine = *engines.emplace_back(std::make_unique<Engine>());
+        selectModel(engine, kPic10F200);
+        chips.push_back(std::make_unique<ChipDevice>(engine, kPic10F200, nullptr));
+        engine.RAM[reg::TRISGPIO] = 0x08;
+        engine.RAM[reg::GPIO] = std::uint8_t(index); // GP0..GP2 tell the devices apart
+    }
+    const auto expectServed = [&](int index) {
+        for (int port = 0; port < 3; ++port)
+            EXPECT_EQ(GetPinLevelMC(chips[size_t(index)]->Port[port]), (index >> port & 1) ? 5.0f : 0.0f)
+                << "device " << index << " port " << port;
+    };
+    for (int index = 0; index < kDevices; ++index)
+        expectServed(index);
+
+    // Freed devices leave room; their pins are no longer served.
+    std::vector<const TObject*> freedPins;
+    for (const int index : {0, 3, 11}) {
+        for (TRCPort* pin : chips[size_t(index)]->Port)
+            freedPins.push_back(pin);
+        chips[size_t(index)].reset();
+    }
+    for (const TObject* pin : freedPins)
+        EXPECT_TRUE(std::isnan(GetPinLevelMC(const_cast<TObject*>(pin))));
+    chips[0] = std::make_unique<ChipDevice>(*engines[0], kPic10F200, nullptr);
+    for (int index = 0; index < kDevices; ++index)
+        if (chips[size_t(index)])
+            expectServed(index);
+
+    TRCPort stranger(TShortString::from("GP0"), 3, true, 0.0f, GetPinLevelMC, 0);
+    EXPECT_TRUE(std::isnan(stranger.GetLevel()));
+    EXPECT_TRUE(std::isnan(GetPinLevelMC(chips[1].get())));
+}
+
+// Reads on one thread while chip devices come and go on another: nothing
+// but the live pins is served, and a pin that stays alive always is.
+TEST(LevelCallback, ReadsWhileDevicesComeAndGo)
+{
+    Engine engine;
+    selectModel(engine, kPic10F200);
+    engine.RAM[reg::TRISGPIO] = 0x00;
+    engine.RAM[reg::GPIO] = 0x01;
+    ChipDevice steady(engine, kPic10F200, nullptr);
+    std::atomic<bool> done{false};
+    std::atomic<long> wrong{0};
+    std::thread reader([&] {
+        while (!done.load())
+            if (GetPinLevelMC(steady.Port[0]) != 5.0f)
+                wrong.fetch_add(1);
+    });
+    Engine other;
+    selectModel(other, kPic10F200);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::unique_ptr<ChipDevice>> batch;
+        for (int index = 0; index < 1 + round % 10; ++index)
+            batch.push_back(std::make_unique<ChipDevice>(other, kPic10F200, nullptr));
+    }
+    done.store(true);
+    reader.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 // ---------------------------------------------------------------------------
