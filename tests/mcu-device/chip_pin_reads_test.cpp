@@ -207,6 +207,22 @@ TEST(ChipPinReads, AgreeWithTheNodeOnRandomStates)
     }
 }
 
+// After a reset timer 0 counts T0CKI and the reset pin may act: alone on
+// their nodes neither is read at all, with a driver on the node each is.
+TEST(ChipPinReads, TimerAndResetPinsAloneOnTheirNodesAreNotReadAfterReset)
+{
+    for (const int model : {kPic10F200, kPic10F204, kPic10F220, kPic12F508, kPic12F510, kPic16F54, kPic16F59}) {
+        WiredChip wired(model);
+        wired.engine.PowerOnReset();
+        const ChipLink& link = *wired.engine.chipLink();
+        for (const int port : {int(wired.engine.PinT0CKI), int(wired.engine.PinMCLR)}) {
+            EXPECT_FALSE(link.portWired(port)) << chipModel(model).name << " port " << port;
+            wired.drive(port);
+            EXPECT_TRUE(link.portWired(port)) << chipModel(model).name << " port " << port;
+        }
+    }
+}
+
 TEST(ChipPinReads, ADriverJoiningOrLeavingTheNodeCountsAtTheNextRead)
 {
     WiredChip wired(kPic10F200);
