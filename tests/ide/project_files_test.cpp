@@ -433,6 +433,17 @@ TEST_F(ProjectFilesTest, EveryFileThatCannotBeOpenedLeavesNothingOpenAndSaysWhy)
              return bytes;
          },
          Invalid},
+        {"a second microcontroller",
+         [](auto& good, auto& at) {
+             QByteArray bytes = WithInt32(good, at.chip - 4, 3);
+             return bytes + good.mid(at.chip, at.output - at.chip) + QByteArray(6, '\0');
+         },
+         Invalid},
+        {"a peripheral named as the microcontroller, the choice cancelled",
+         [](auto& good, auto& at) {
+             return WithText(WithText(good, at.chip + FamilyAt, "OUTPUT"), at.chip + ModelAt, "Out1");
+         },
+         [](const QString&) { return QStringList{GetText(1000)}; }, {"model 4"}},
         {"a file too large to be a project",
          [](auto&, auto&) { return QByteArray(); },
          [](const QString& path) { return QStringList{GetText(1010) + ' ' + path + "\nThe file is too large"}; }},
