@@ -3,6 +3,7 @@
 // with the chip and two wired devices comes back the same; every file that
 // cannot be opened leaves nothing open and says why.
 #include <algorithm>
+#include <climits>
 #include <tuple>
 
 #include <QComboBox>
@@ -548,6 +549,35 @@ TEST_F(ProjectFilesTest, AChipTheSystemCannotSimulateIsReplacedByTheChosenModelW
     EXPECT_EQ(reopened[2], placed[2]);
     EXPECT_EQ(Wiring(), wiring) << "the chosen chip's pins bear the same names";
     EXPECT_EQ(form.ProjectFileName, Path("refused.zemra"));
+}
+
+TEST_F(ProjectFilesTest, PicturesSavedOutOfReachAreBroughtOntoTheWorkbench)
+{
+    MakeWiredProject("wired.zemra");
+    const QByteArray good = Read(Path("wired.zemra"));
+    const Layout at(good);
+    QByteArray far = WithInt32(WithInt32(good, at.chip + 772, -1), at.chip + 776, 2147483000);
+    far = WithInt32(WithInt32(far, at.output + 772, INT_MAX), at.output + 776, INT_MAX);
+    far = WithInt32(WithInt32(far, at.input + 772, -5000), at.input + 776, INT_MIN);
+    Write(Path("far.zemra"), far);
+
+    form.OpenOrCreateProject(Path("far.zemra"), 2);
+    ASSERT_TRUE(form.AsmWindowOpen);
+    ASSERT_EQ(host.Devices().length(), 3);
+    const QPoint chip = host.Picture(0)->Position;
+    const QPoint output = host.Picture(1)->Position;
+    const QPoint input = host.Picture(2)->Position;
+    EXPECT_EQ(chip.x(), 0);
+    EXPECT_EQ(output.x(), output.y());
+    EXPECT_EQ(input, QPoint(0, 0));
+    EXPECT_EQ(chip.y(), output.y());
+    // Far, but within the reach of the workbench's scroll bars.
+    EXPECT_GE(output.x(), 10000);
+    EXPECT_LE(output.x() + host.Picture(1)->Image.width(), QWIDGETSIZE_MAX);
+    const QWidget* canvas = form.CompChild->Canvas();
+    EXPECT_GE(canvas->width(), output.x() + host.Picture(1)->Image.width());
+    EXPECT_GE(canvas->height(), output.y() + host.Picture(1)->Image.height());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
 } // namespace
