@@ -397,6 +397,13 @@ TEST_F(ProjectFilesTest, EveryFileThatCannotBeOpenedLeavesNothingOpenAndSaysWhy)
         {"an empty file", [](auto&, auto&) { return QByteArray(); }, Invalid},
         {"cut in the signature", [](auto& good, auto&) { return good.left(20); }, Invalid},
         {"cut in the source", [](auto& good, auto& at) { return good.left(at.source + 9); }, Invalid},
+        {"a wrong device tag",
+         [](auto& good, auto& at) {
+             QByteArray bytes = good;
+             bytes[at.deviceTag + 2] = 'd';
+             return bytes;
+         },
+         Invalid},
         {"cut after the device tag", [](auto& good, auto& at) { return good.left(at.chip - 4); }, Invalid},
         {"cut in the chip's record", [](auto& good, auto& at) { return good.left(at.chip + 600); }, Invalid},
         {"cut in a device's settings", [](auto& good, auto& at) { return good.left(at.output + 787); }, Invalid},
