@@ -243,7 +243,7 @@ protected:
     {
         form.FileNew1->trigger();
         ASSERT_TRUE(form.AsmWindowOpen);
-        form.AsmChild->RVE->setPlainText("; Переключатель\n\tMOVLW 5\n\n START: GOTO START ; end");
+        form.AsmChild->RVE->setPlainText("; Переключатель 🔌\n\tMOVLW 5\n\n START: GOTO START ; end");
         host.Picture(0)->Position = QPoint(120, 70);
         TDevice& chip = *host.Devices()[0];
         QByteArray chipSettings(chip.SaveData().begin(), chip.SaveData().length());
@@ -282,6 +282,7 @@ TEST_F(ProjectFilesTest, AProjectWithWiredDevicesReopensTheSameAndSavesTheSameBy
 {
     MakeWiredProject("wired.zemra");
     const QStringList lines = form.SourceLines();
+    EXPECT_EQ(lines, QStringList({"; Переключатель 🔌", "\tMOVLW 5", "", " START: GOTO START ; end"}));
     const std::vector<PlacedDevice> placed = Placed();
     const QStringList wiring = Wiring();
     const QString engine = EngineSettings();
