@@ -394,7 +394,7 @@ TEST_F(ProjectFilesTest, EveryFileThatCannotBeOpenedLeavesNothingOpenAndSaysWhy)
     ASSERT_EQ(good.mid(at.deviceTag, 6), QByteArray("D\0E\0D\0", 6));
     ASSERT_EQ(good.size(), at.input + 784 + 257);
 
-    const std::vector<FailedLoad> cases = {
+    std::vector<FailedLoad> cases = {
         {"not a project file", [](auto&, auto&) { return QByteArray("ZEMRA but not a project"); }, Invalid},
         {"an empty file", [](auto&, auto&) { return QByteArray(); }, Invalid},
         {"cut in the signature", [](auto& good, auto&) { return good.left(20); }, Invalid},
@@ -458,6 +458,12 @@ TEST_F(ProjectFilesTest, EveryFileThatCannotBeOpenedLeavesNothingOpenAndSaysWhy)
          [](auto&, auto&) { return QByteArray(); },
          [](const QString& path) { return QStringList{GetText(1010) + ' ' + path + "\nThe file is too large"}; }},
     };
+
+    // Every model the system cannot simulate, as the model dialog refuses them.
+    for (const char* refused : {"PIC16F505", "PIC16F506", "PIC16F526"})
+        cases.push_back({refused,
+                         [refused](auto& good, auto& at) { return WithText(good, at.chip + ModelAt, refused); },
+                         [](const QString&) { return QStringList{GetText(1000)}; }, {"model 4"}});
 
     for (const FailedLoad& failed : cases) {
         SCOPED_TRACE(failed.name);
