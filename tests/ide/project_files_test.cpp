@@ -244,7 +244,11 @@ protected:
         form.FileNew1->trigger();
         ASSERT_TRUE(form.AsmWindowOpen);
         form.AsmChild->RVE->setPlainText("; Переключатель 🔌\n\tMOVLW 5\n\n START: GOTO START ; end");
-        host.Picture(0)->Position = QPoint(120, 70);
+        // The chip dragged from (30, 50) by its point (5, 5).
+        form.CompChild->DeviceImageMouseDown(*host.Picture(0), mbLeft, ssLeft, 5, 5);
+        form.CompChild->DeviceImageMouseMove(*host.Picture(0), ssLeft, 95, 25);
+        form.CompChild->DeviceImageMouseUp(*host.Picture(0), mbLeft, 0, 95, 25);
+        ASSERT_EQ(host.Picture(0)->Position, QPoint(120, 70));
         TDevice& chip = *host.Devices()[0];
         QByteArray chipSettings(chip.SaveData().begin(), chip.SaveData().length());
         ASSERT_EQ(chipSettings.size(), 23);
@@ -253,7 +257,7 @@ protected:
         chipSettings.replace(12, 10, "1000032768");             // a 32768 Hz crystal
         ApplyRecordSettings(chip, chipSettings);
 
-        const int output = Place("Test outputs", 300, 40);
+        const int output = Place("Test outputs", 300, 60);
         const int input = Place("Test inputs", 260, 220);
         ASSERT_EQ(output, 1);
         ASSERT_EQ(input, 2);
