@@ -23,6 +23,7 @@
 #include "ide/files/project_devices.h"
 #include "ide/main/main_form.h"
 #include "ide/main/model_select_dialog.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/pin_wiring_dialog.h"
@@ -32,6 +33,7 @@
 namespace {
 
 using LiveDevices = int (*)();
+using twtest::WaitUntil;
 
 // Answers the main window's dialogs as the test says and records which came.
 class DialogAnswers {
@@ -649,6 +651,45 @@ TEST_F(ProjectFilesTest, DamagedCopiesOpenWholeOrNotAtAll)
     }
     // Most damage lands in texts, positions and settings a project survives.
     EXPECT_GT(opened, 10);
+}
+
+// The wiring a project file brings back carries levels into a run: the
+// output device's level on the second pin is what the program reads there.
+TEST_F(ProjectFilesTest, TheReopenedWiringCarriesTheDevicesLevelIntoARun)
+{
+    form.FileNew1->trigger();
+    ASSERT_TRUE(form.AsmWindowOpen);
+    form.AsmChild->RVE->setPlainText(" MOVF 6,W ; GPIO\n MOVWF 10H\nLOOP: GOTO LOOP");
+    const int output = Place("Test outputs", 300, 60);
+    ASSERT_EQ(output, 1);
+    Wire(output, {NodeName(host.Nodes()[1])});
+    answers.fileName = Path("levels.zemra");
+    form.FileSave1->trigger();
+    ASSERT_TRUE(form.SaveDone);
+    form.FileClose1->trigger();
+    ASSERT_EQ(host.Devices().length(), 0);
+
+    form.OpenOrCreateProject(Path("levels.zemra"), 2);
+    ASSERT_TRUE(form.AsmWindowOpen);
+    ASSERT_EQ(host.Devices().length(), 2);
+    const twtest::LoadedLibrary library(outputPath);
+    using SetOutputLevel = void (*)(TDevice*, float);
+    const auto setLevel = library.hook<SetOutputLevel>("devlib_output_setLevel");
+    ASSERT_NE(setLevel, nullptr);
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(2));
+
+    for (const float level : {5.0f, 0.0f, 5.0f}) {
+        SCOPED_TRACE(level);
+        setLevel(host.Devices()[1], level);
+        form.ActionRun->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }))
+            << messages.texts.join("; ").toStdString() << " at " << DllMCEntries.Get_I();
+        EXPECT_EQ(DllMCEntries.Get_I(), 2);
+        EXPECT_EQ(DllMCEntries.Get_RAM(0x10, 1), level > 0 ? 1 : 0);
+        form.ActionStop->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
 } // namespace
