@@ -18,50 +18,12 @@
 #include "ide/main/simulator_binding.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/workbench_window.h"
+#include "end_to_end_dialogs.h"
 #include "ide_fixture.h"
 
 namespace {
 
-// Answers every dialog as the test says and records which were shown.
-class DialogAnswers {
-public:
-    DialogAnswers()
-        : previous_(SetDialogSink([this](QDialog& dialog) { return Answer(dialog); }))
-    {
-    }
-    ~DialogAnswers() { SetDialogSink(previous_); }
-
-    QString model = "PIC12F508";
-    QString fileName;                                   // empty: the file dialog is cancelled
-    QMessageBox::StandardButton question = QMessageBox::Cancel;
-    QStringList shown;                                  // "model N", "file", "question"
-
-private:
-    int Answer(QDialog& dialog)
-    {
-        if (auto* choice = dynamic_cast<Tfrmopn*>(&dialog)) {
-            shown << QStringLiteral("model %1").arg(choice->TypeOfCall);
-            choice->cbHexSelectMC->setCurrentIndex(choice->cbHexSelectMC->findText(model));
-            choice->cbHexSelectMCChange();
-            choice->Button1Click();
-            return choice->result();
-        }
-        if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
-            shown << QStringLiteral("file");
-            if (fileName.isEmpty())
-                return QDialog::Rejected;
-            files->selectFile(fileName);
-            return QDialog::Accepted;
-        }
-        if (dynamic_cast<QMessageBox*>(&dialog)) {
-            shown << QStringLiteral("question");
-            return question;
-        }
-        return QDialog::Rejected;
-    }
-
-    TDialogSink previous_;
-};
+using twtest::DialogAnswers;
 
 class FileCommandsTest : public testing::Test {
 protected:
@@ -244,6 +206,47 @@ TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
     QFile hex(Path("out.hex"));
     ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
     EXPECT_TRUE(hex.readAll().startsWith(":04000000050C000A"));
+}
+
+TEST_F(FileCommandsTest, EachFileDialogHasItsTitleFiltersAndExtension)
+{
+    NewProjectWithSource("START: MOVLW 5\n GOTO START\n");
+    const QString all = "All supported formats (*.hex *.asm *.zemra)";
+    struct Case {
+        QAction* command;
+        const char* title;
+        QStringList filters;
+        QString selected;
+        const char* suffix;
+        QFileDialog::AcceptMode mode;
+    };
+    const Case cases[] = {
+        {form.FileOpen1, "Open project, asm or hex file",
+         {"Intel HEX (*.hex)", "Assembler code (*.asm)", "ZEMRA project (*.zemra)", all}, all, "",
+         QFileDialog::AcceptOpen},
+        {form.FileSaveAs1, "Enter the name of the file to create", {"ZEMRA project (*.zemra)"},
+         "ZEMRA project (*.zemra)", "zemra", QFileDialog::AcceptSave},
+        {form.FileExportAsm1, "Export assembler source code", {"Assembler source code (*.asm)"},
+         "Assembler source code (*.asm)", "asm", QFileDialog::AcceptSave},
+        {form.FileExportHex1, "Export Intel HEX", {"Intel Hex (*.hex)"}, "Intel Hex (*.hex)", "hex",
+         QFileDialog::AcceptSave},
+    };
+    for (const Case& c : cases) {
+        answers.files.clear();
+        c.command->trigger(); // cancelled: nothing changes
+        ASSERT_EQ(answers.files.size(), 1u) << c.title;
+        const twtest::ShownFileDialog& shown = answers.files[0];
+        EXPECT_EQ(shown.title, c.title);
+        EXPECT_EQ(shown.filters, c.filters) << c.title;
+        EXPECT_EQ(shown.selectedFilter, c.selected) << c.title;
+        EXPECT_EQ(shown.defaultSuffix, c.suffix) << c.title;
+        EXPECT_EQ(shown.mode, c.mode) << c.title;
+        if (c.mode == QFileDialog::AcceptSave) {
+            EXPECT_TRUE(shown.confirmsOverwrite) << c.title;
+        }
+    }
+    EXPECT_TRUE(form.AsmWindowOpen);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
 TEST_F(FileCommandsTest, HelpOpensTheMakersPages)
