@@ -41,9 +41,10 @@ bool EndsWith(const QString& name, const QString& suffix)
 }
 
 // A file dialog of our own (never the desktop's), so that tests can answer it.
+// It opens in the folder of `proposed`; a save dialog also offers its name.
 QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
                    const QStringList& filters, const QString& defaultSuffix = QString(),
-                   const QString& selectedFilter = QString())
+                   const QString& selectedFilter = QString(), const QString& proposed = QString())
 {
     QFileDialog dialog(parent, title);
     dialog.setObjectName(QStringLiteral("FileDialog"));
@@ -55,9 +56,26 @@ QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString&
         dialog.selectNameFilter(selectedFilter);
     if (!defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposed.isEmpty()) {
+        const QFileInfo place(proposed);
+        dialog.setDirectory(place.absolutePath());
+        if (mode == QFileDialog::AcceptSave)
+            dialog.selectFile(place.fileName());
+    }
+    // Wide enough for the size, type and date columns to show whole.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
     if (ExecUserDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
+}
+
+// The project's file name with another extension ("" while it has none).
+QString ProjectFileWithSuffix(const QString& projectFile, const QString& suffix)
+{
+    if (projectFile.isEmpty())
+        return QString();
+    const QFileInfo project(projectFile);
+    return project.dir().filePath(project.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
 } // namespace
@@ -110,7 +128,7 @@ void TMainForm::FileOpen1Execute()
     const QString fileName = ChooseFile(this, QFileDialog::AcceptOpen, QStringLiteral("Open project, asm or hex file"),
                                         {QStringLiteral("Intel HEX (*.hex)"), QStringLiteral("Assembler code (*.asm)"),
                                          QStringLiteral("ZEMRA project (*.zemra)"), all},
-                                        QString(), all);
+                                        QString(), all, ProjectFileName);
     if (!fileName.isEmpty())
         OpenOrCreateProject(fileName, OpenFileMode);
 }
@@ -171,7 +189,7 @@ void TMainForm::FileSaveAs1Execute()
         return;
     const QString fileName =
         ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Enter the name of the file to create"),
-                   {QStringLiteral("ZEMRA project (*.zemra)")}, QStringLiteral("zemra"));
+                   {QStringLiteral("ZEMRA project (*.zemra)")}, QStringLiteral("zemra"), QString(), ProjectFileName);
     if (fileName.isEmpty())
         return;
     // The project takes the new name only once it is saved under it.
@@ -185,7 +203,8 @@ void TMainForm::FileExportAsmItemClick()
     if (!AsmWindowOpen)
         return;
     const QString fileName = ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Export assembler source code"),
-                                        {QStringLiteral("Assembler source code (*.asm)")}, QStringLiteral("asm"));
+                                        {QStringLiteral("Assembler source code (*.asm)")}, QStringLiteral("asm"),
+                                        QString(), ProjectFileWithSuffix(ProjectFileName, QStringLiteral("asm")));
     if (fileName.isEmpty())
         return;
     QString error;
@@ -203,7 +222,8 @@ void TMainForm::FileExportHexItemClick()
     if (!assembled)
         return;
     const QString fileName = ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Export Intel HEX"),
-                                        {QStringLiteral("Intel Hex (*.hex)")}, QStringLiteral("hex"));
+                                        {QStringLiteral("Intel Hex (*.hex)")}, QStringLiteral("hex"), QString(),
+                                        ProjectFileWithSuffix(ProjectFileName, QStringLiteral("hex")));
     if (fileName.isEmpty())
         return;
     TBoundProgramMemory memory;

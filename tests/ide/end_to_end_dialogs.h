@@ -6,6 +6,7 @@
 // recorded with what the user would have seen of it.
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -23,6 +24,8 @@ struct ShownFileDialog {
     QString defaultSuffix;
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
     bool confirmsOverwrite = false;
+    QString folder;   // where it opened
+    QString proposed; // the file it offered before the user chose (save dialogs)
 };
 
 class DialogAnswers {
@@ -54,9 +57,14 @@ private:
         }
         if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
             shown << QStringLiteral("file");
+            // With no file chosen a dialog names its folder as the selection.
+            const QString folder = chooser->directory().absolutePath();
+            QString proposed = chooser->selectedFiles().value(0);
+            if (chooser->acceptMode() != QFileDialog::AcceptSave || QDir(proposed) == QDir(folder))
+                proposed.clear();
             files.push_back({chooser->windowTitle(), chooser->nameFilters(), chooser->selectedNameFilter(),
                              chooser->defaultSuffix(), chooser->acceptMode(),
-                             !chooser->testOption(QFileDialog::DontConfirmOverwrite)});
+                             !chooser->testOption(QFileDialog::DontConfirmOverwrite), folder, proposed});
             if (fileName.isEmpty())
                 return QDialog::Rejected;
             chooser->selectFile(fileName);

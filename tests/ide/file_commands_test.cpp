@@ -249,6 +249,32 @@ TEST_F(FileCommandsTest, EachFileDialogHasItsTitleFiltersAndExtension)
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
+TEST_F(FileCommandsTest, ASavedProjectsFolderAndNameAreOfferedByEveryFileDialog)
+{
+    NewProjectWithSource("START: MOVLW 5\n GOTO START\n");
+    form.FileOpen1->trigger();
+    form.FileExportHex1->trigger();
+    ASSERT_EQ(answers.files.size(), 2u);
+    EXPECT_EQ(answers.files[1].proposed, QString()) << "a project without a file proposes no name";
+
+    QDir(folder.path()).mkdir("work");
+    answers.fileName = Path("work/board.v2.zemra");
+    form.FileSaveAs1->trigger();
+    ASSERT_TRUE(form.SaveDone);
+    answers.fileName.clear();
+    answers.files.clear();
+    for (QAction* command : {form.FileOpen1, form.FileSaveAs1, form.FileExportAsm1, form.FileExportHex1})
+        command->trigger();
+    ASSERT_EQ(answers.files.size(), 4u);
+    for (const twtest::ShownFileDialog& shown : answers.files)
+        EXPECT_EQ(QDir(shown.folder), QDir(Path("work"))) << shown.title.toStdString();
+    EXPECT_EQ(answers.files[1].proposed, Path("work/board.v2.zemra"));
+    EXPECT_EQ(answers.files[2].proposed, Path("work/board.v2.asm"));
+    EXPECT_EQ(answers.files[3].proposed, Path("work/board.v2.hex"));
+    EXPECT_EQ(form.ProjectFileName, Path("work/board.v2.zemra"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
 TEST_F(FileCommandsTest, HelpOpensTheMakersPages)
 {
     QStringList opened;
