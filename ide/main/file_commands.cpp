@@ -6,6 +6,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTreeView>
+#include <QDateTime>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -40,6 +44,26 @@ bool EndsWith(const QString& name, const QString& suffix)
     return name.size() >= suffix.size() && name.right(suffix.size()).toUpper() == suffix;
 }
 
+// The size, type and date columns of the detail view as wide as what they
+// show, the name column taking the rest.
+void ShowFileColumnsWhole(QFileDialog& dialog)
+{
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details)
+        return;
+    const QFontMetrics metrics(details->font());
+    const int margin = 3 * metrics.averageCharWidth();
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const QString widest[] = {QStringLiteral("999.9 KiB"), QStringLiteral("plain text document"),
+                              QLocale().toString(QDateTime(QDate(2000, 12, 30), QTime(23, 59, 59)),
+                                                 QLocale::ShortFormat)};
+    for (int column = 1; column <= 3; ++column)
+        header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + margin);
+}
+
 // A file dialog of our own (never the desktop's), so that tests can answer it.
 // It opens in the folder of `proposed`; a save dialog also offers its name.
 QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
@@ -62,8 +86,7 @@ QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString&
         if (mode == QFileDialog::AcceptSave)
             dialog.selectFile(place.fileName());
     }
-    // Wide enough for the size, type and date columns to show whole.
-    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    ShowFileColumnsWhole(dialog);
     if (ExecUserDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
