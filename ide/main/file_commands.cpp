@@ -237,13 +237,18 @@ void TMainForm::FileExportAsmItemClick()
 
 void TMainForm::FileExportHexItemClick()
 {
-    if (!AsmWindowOpen || SimulationRunning())
+    if (!AsmWindowOpen)
         return;
-    SetAutoCheck(false);
-    const bool assembled = AssembleSource();
-    SetAutoCheck(true);
-    if (!assembled)
-        return;
+    // During a run the source is locked and program memory holds what the
+    // run's assembly wrote: that is exported as it is, never assembled anew
+    // under the running engine.
+    if (!SimulationRunning()) {
+        SetAutoCheck(false);
+        const bool assembled = AssembleSource();
+        SetAutoCheck(true);
+        if (!assembled)
+            return;
+    }
     const QString fileName = ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Export Intel HEX"),
                                         {QStringLiteral("Intel Hex (*.hex)")}, QStringLiteral("hex"), QString(),
                                         ProjectFileWithSuffix(ProjectFileName, QStringLiteral("hex")));

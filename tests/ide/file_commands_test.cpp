@@ -15,6 +15,7 @@
 #include "ide/asm/source_window.h"
 #include "ide/main/main_form.h"
 #include "ide/main/model_select_dialog.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/workbench_window.h"
@@ -206,6 +207,35 @@ TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
     QFile hex(Path("out.hex"));
     ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
     EXPECT_TRUE(hex.readAll().startsWith(":04000000050C000A"));
+}
+
+TEST_F(FileCommandsTest, HexExportDuringARunWritesTheRunsProgramWithoutAssemblingAgain)
+{
+    NewProjectWithSource("START: MOVLW 5\nLOOP: INCF 10H,F\n NOP\n GOTO LOOP\n");
+    answers.fileName = Path("stopped.hex");
+    form.FileExportHex1->trigger();
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(2));
+    form.ActionRun->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }));
+    ASSERT_EQ(DllMCEntries.Get_rtRunning(), 1);
+    const std::int64_t executed = DllMCEntries.Get_IC();
+
+    answers.fileName = Path("running.hex");
+    answers.shown.clear();
+    form.FileExportHex1->trigger();
+    EXPECT_EQ(answers.shown, QStringList{"file"});
+    QFile stopped(Path("stopped.hex"));
+    QFile running(Path("running.hex"));
+    ASSERT_TRUE(stopped.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(running.open(QIODevice::ReadOnly));
+    EXPECT_EQ(running.readAll(), stopped.readAll());
+    EXPECT_EQ(DllMCEntries.Get_rtRunning(), 1) << "the run goes on";
+    EXPECT_EQ(DllMCEntries.Get_IC(), executed);
+    EXPECT_EQ(DllMCEntries.Get_I(), 2);
+
+    form.ActionStop->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
 TEST_F(FileCommandsTest, EachFileDialogHasItsTitleFiltersAndExtension)
