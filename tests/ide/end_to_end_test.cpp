@@ -2,8 +2,8 @@
 // corvel.so, for one model of each family: New, a typed program, a line
 // breakpoint, Run until it stops there (the views show the registers), Stop,
 // Save, Close, Open, Export Intel HEX (the file is gpasm's for the same
-// program), Open of that HEX file (the listing assembles back to the same
-// words). Every dialog is answered by the test.
+// program) and ASM, Open of that HEX file (the listing assembles back to the
+// same words) and of the exported source. Every dialog is answered by the test.
 #include <cstdio>
 
 #include <QDir>
@@ -227,8 +227,15 @@ TEST_P(EndToEndTest, NewRunSaveOpenExportAndImportAsGpasmSeesIt)
     EXPECT_EQ(ours.split('\n'), gpasmLines);
     EXPECT_TRUE(ours.endsWith(":00000001FF\r\n"));
 
+    // Export ASM: the source as typed.
+    const QString source = Path("session.asm");
+    answers.fileName = source;
+    form.FileExportAsm1->trigger();
+    ASSERT_TRUE(QFile::exists(source));
+
     // Open the HEX file: the program comes back as a listing that assembles
     // to the same words.
+    answers.fileName = hex;
     answers.shown.clear();
     answers.question = QMessageBox::No;
     form.FileOpen1->trigger();
@@ -247,6 +254,17 @@ TEST_P(EndToEndTest, NewRunSaveOpenExportAndImportAsGpasmSeesIt)
     EXPECT_EQ(listing[0], "lbl3:MOVLW 05h") << "START is referred to third, first by the last word";
     EXPECT_EQ(listing[model.romSize - 2], "GOTO lbl3");
 
+    ASSERT_TRUE(form.AssembleSource()) << messages.texts.join("; ").toStdString();
+    EXPECT_EQ(ProgramWords(), imported);
+
+    // Open the exported source: the typed program, assembling to the same
+    // words once more.
+    answers.fileName = source;
+    answers.shown.clear();
+    form.FileOpen1->trigger();
+    EXPECT_EQ(answers.shown, (QStringList{"file", "model 2"}));
+    ASSERT_TRUE(form.AsmWindowOpen);
+    EXPECT_EQ(form.SourceLines().mid(0, program.size()), program);
     ASSERT_TRUE(form.AssembleSource()) << messages.texts.join("; ").toStdString();
     EXPECT_EQ(ProgramWords(), imported);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
