@@ -45,6 +45,7 @@ const FamilyModel kFamilyModels[] = {
     {"PIC10F200", "p10f200", 256, 0xFEB},
     {"PIC12F508", "p12f508", 512, 0xFEA},
     {"PIC16F54", "p16f54", 512, 0xFF9},
+    {"PIC16F57", "p16f57", 2048, 0xFFA}, // four pages
 };
 
 // The line of the program where the run stops, and the words before it.
