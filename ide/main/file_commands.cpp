@@ -4,12 +4,12 @@
 // the project, and the maker's web pages.
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QTreeView>
-#include <QDateTime>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -99,6 +99,13 @@ QString ProjectFileWithSuffix(const QString& projectFile, const QString& suffix)
         return QString();
     const QFileInfo project(projectFile);
     return project.dir().filePath(project.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+// What a device keeps to be saved with the project.
+QByteArray SaveDataBytes(const TDevice& device)
+{
+    const TArrayChar data = device.SaveData();
+    return data.length() > 0 ? QByteArray(data.begin(), data.length()) : QByteArray();
 }
 
 } // namespace
@@ -268,8 +275,14 @@ void TMainForm::mnuConfigBitsClick()
     if (!AsmWindowOpen || SimulationRunning() || host_.Devices().empty())
         return;
     TDevice* chip = host_.Devices()[0];
-    if (chip && chip->DevType() == 0 && chip->AssignedShowSettings())
-        chip->ShowSettings();
+    if (!chip || chip->DevType() != 0 || !chip->AssignedShowSettings())
+        return;
+    // The chip keeps its settings in its save data, which the project file
+    // holds: a change there is a change of the project, to be saved.
+    const QByteArray before = SaveDataBytes(*chip);
+    ShowDeviceSettings(*chip);
+    if (AsmWindowOpen && !host_.Devices().empty() && host_.Devices()[0] == chip && SaveDataBytes(*chip) != before)
+        exchange = true;
 }
 
 void TMainForm::EditCommand(const char* method)

@@ -180,9 +180,19 @@ TEST_P(EndToEndTest, NewRunSaveOpenExportAndImportAsGpasmSeesIt)
     ASSERT_TRUE(WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
     EXPECT_FALSE(form.AsmChild->RVE->isReadOnly());
 
-    // The configuration word the user chose in the chip's settings.
-    for (std::int32_t bit = 0; bit < 12; ++bit)
-        DllMCEntries.Set_config(bit, (model.config >> bit) & 1);
+    // Configuration Bits: the user chooses the configuration word in the
+    // chip's settings.
+    form.exchange = false;
+    int settingsShown = 0;
+    const TDeviceSettingsSink previous = SetDeviceSettingsSink([&](TDevice&) {
+        ++settingsShown;
+        for (std::int32_t bit = 0; bit < 12; ++bit)
+            DllMCEntries.Set_config(bit, (model.config >> bit) & 1);
+    });
+    form.OptionConfigBits1->trigger();
+    SetDeviceSettingsSink(previous);
+    EXPECT_EQ(settingsShown, 1);
+    EXPECT_TRUE(form.exchange) << "a changed configuration is a change of the project";
     const std::uint16_t config = ConfigWord(TBoundProgramMemory());
 
     // Save: a project never saved asks for its name.

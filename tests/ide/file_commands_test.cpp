@@ -2,6 +2,8 @@
 // a program folder: which files open how, the question about unsaved
 // changes, saving (also where it cannot be written), reopening a project,
 // exporting, and the Help addresses. Every dialog is answered by the test.
+#include <functional>
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -236,6 +238,44 @@ TEST_F(FileCommandsTest, HexExportDuringARunWritesTheRunsProgramWithoutAssemblin
     form.ActionStop->trigger();
     ASSERT_TRUE(twtest::WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
+TEST_F(FileCommandsTest, AChangedChipSettingMarksTheProjectModified)
+{
+    NewProjectWithSource("START: MOVLW 5\nLOOP: NOP\n GOTO LOOP\n");
+    struct Case {
+        const char* name;
+        std::function<void()> user; // what the user does in the dialog
+        bool modified;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}, false},
+        {"the same value chosen again", [] { DllMCEntries.Set_config(2, DllMCEntries.Get_config(2)); }, false},
+        {"one bit changed", [] { DllMCEntries.Set_config(2, !DllMCEntries.Get_config(2)); }, true},
+    };
+    int shown = 0;
+    for (const Case& c : cases) {
+        const TDeviceSettingsSink previous = SetDeviceSettingsSink([&](TDevice&) {
+            ++shown;
+            c.user();
+        });
+        form.exchange = false;
+        form.OptionConfigBits1->trigger();
+        SetDeviceSettingsSink(previous);
+        EXPECT_EQ(form.exchange, c.modified) << c.name;
+    }
+    EXPECT_EQ(shown, 3);
+
+    // Never during a run.
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(1));
+    form.ActionRun->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }));
+    const TDeviceSettingsSink previous = SetDeviceSettingsSink([&](TDevice&) { ++shown; });
+    form.OptionConfigBits1->trigger();
+    SetDeviceSettingsSink(previous);
+    EXPECT_EQ(shown, 3);
+    form.ActionStop->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
 }
 
 TEST_F(FileCommandsTest, EachFileDialogHasItsTitleFiltersAndExtension)
