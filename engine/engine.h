@@ -43,6 +43,7 @@ enum class RunStop : uint8_t {
     Paused,      // rtPause is set (a line or register breakpoint, or by hand)
     EndOfMemory, // the program ran past the end of memory a second time
     FlagChanged, // a run flag or the pacing changed (the simulation thread's batches)
+    NotDue,      // real-time pacing: the next instruction is not due yet
 };
 
 // The watchdog's time-out in instruction cycles at `crystalFreq` hertz.
@@ -153,6 +154,10 @@ public:
     // The clock the simulation thread paces and waits by; nullptr restores
     // the steady clock. Change it only while no run goes.
     void setRunClock(RunClock* clock) { clock_ = clock ? clock : &steadyRunClock(); }
+    // Real-time pacing runs every instruction that is due, then sleeps at
+    // least `ticks` (a slice) before it looks at the clock again; 0 wakes
+    // for each instruction at its due time. Change it only while no run goes.
+    void setPacingSlice(int64_t ticks) { sliceTicks_ = ticks > 0 ? ticks : 0; }
 
     // ---- The simulation thread ----
     // Only one thread runs the engine: a new run first ends and joins the
@@ -304,10 +309,26 @@ private:
     void executeInstruction();
     // kWatchFlags: also return before a pass once a run flag or the pacing
     // has changed since the call, so that the thread's wait sees the change.
-    template <bool kStopAddress, bool kWatchFlags>
+    // kPaced: also return before a pass whose instruction is not due by
+    // the time the last wait ended, and move the due time on for each one
+    // that is (the first pass's cycle was granted by the wait).
+    template <bool kStopAddress, bool kWatchFlags, bool kPaced = false>
     RunResult runPasses(uint64_t maxPasses, int32_t stopAddress);
     // Up to `maxPasses` passes at the fastest rate, on the simulation thread.
     RunResult runFastestBatch(uint64_t maxPasses);
+    // The passes that are due at real-time pacing, up to `maxPasses`.
+    RunResult runPacedSlice(uint64_t maxPasses);
+    // CuclPerCycMK / Factor, worked out again only when either changes.
+    int64_t pacingCycleTicks()
+    {
+        const double factor = Factor.load(std::memory_order_relaxed);
+        if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) [[unlikely]] {
+            tickFactor_ = factor;
+            tickCycle_ = CuclPerCycMK;
+            ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
+        }
+        return ticksPerCycle_;
+    }
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep();
@@ -430,6 +451,8 @@ private:
     double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for
     int64_t tickCycle_ = 0;
     int64_t ticksPerCycle_ = 0;
+    int64_t sliceTicks_ = 1'000'000; // real-time pacing wakes at most once a millisecond
+    int64_t sliceNow_ = 0;           // the clock as the last real-time wait left it
     bool passPrepared_ = false; // beginPass() has run for the pending pass
     bool runEnded_ = false;
 

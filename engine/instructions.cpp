@@ -61,13 +61,7 @@ inline void Engine::advance()
 // CuclPerCycMK / Factor ticks; the quotient is kept until either changes.
 inline void Engine::chargeExtraCycle()
 {
-    const double factor = Factor.load(std::memory_order_relaxed);
-    if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) {
-        tickFactor_ = factor;
-        tickCycle_ = CuclPerCycMK;
-        ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
-    }
-    LastTSC += ticksPerCycle_;
+    LastTSC += pacingCycleTicks();
     ++MC;
     twoCycleMark_ = true;
 }
@@ -505,10 +499,14 @@ void Engine::finishPass()
 
 // The hot path of the simulation: everything the pass calls is inlined into
 // it (flatten), and the check for a stop address exists only when one is set.
-template <bool kStopAddress, bool kWatchFlags>
+template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
+    // As the wait compares it: an instruction is due CuclPerCycMK x Factor
+    // ticks after the due time.
+    const double lag = kPaced ? double(CuclPerCycMK) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;
+    bool granted = kPaced;
     replanPeripherals();
     uint64_t remaining = maxPasses;
     bool prepared = passPrepared_;
@@ -531,6 +529,14 @@ template <bool kStopAddress, bool kWatchFlags>
             return {RunStop::Address, maxPasses - remaining};
         if (remaining == 0) [[unlikely]]
             return {RunStop::PassLimit, maxPasses};
+        if constexpr (kPaced) {
+            if (!granted) {
+                if (double(sliceNow_ - LastTSC) < lag)
+                    return {RunStop::NotDue, maxPasses - remaining};
+                LastTSC += pacingCycleTicks();
+            }
+            granted = false;
+        }
         --remaining;
         if (peripheralStep())
             executeInstruction();
@@ -546,6 +552,11 @@ RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 RunResult Engine::runFastestBatch(uint64_t maxPasses)
 {
     return runPasses<false, true>(maxPasses, -1);
+}
+
+RunResult Engine::runPacedSlice(uint64_t maxPasses)
+{
+    return runPasses<false, true, true>(maxPasses, -1);
 }
 
 } // namespace corvel
