@@ -29,17 +29,6 @@ constexpr std::array<uint8_t, 4096> kDecode = [] {
     return rows;
 }();
 
-// The switch in executeInstruction charges the extra cycle of rows 4..6.
-constexpr bool onlyJumpsTakeTwoCycles()
-{
-    for (int row = 0; row < kInstructionCount; ++row) {
-        if ((kInstructionSet[size_t(row)].cycles == 2) != (row >= 4 && row <= 6))
-            return false;
-    }
-    return true;
-}
-static_assert(onlyJumpsTakeTwoCycles());
-
 } // namespace
 
 // ---- Common steps ----
@@ -433,8 +422,8 @@ inline void Engine::nop(uint16_t)
     advance();
 }
 
-// One instruction: fetch, then the row's handler. The switch follows the
-// order of kInstructionSet.
+// One instruction: fetch, then the row's handler, and the second cycle of a
+// two-cycle row.
 inline void Engine::executeInstruction()
 {
     ++IC;
@@ -443,41 +432,17 @@ inline void Engine::executeInstruction()
     ++accessEpoch_;
     const uint16_t word = ROM[size_t(I)];
     CurrentCommand = word;
-    switch (kDecode[word]) {
-    case 0: xorlw(word); break;
-    case 1: andlw(word); break;
-    case 2: iorlw(word); break;
-    case 3: movlw(word); break;
-    case 4: gotoInstruction(word); chargeExtraCycle(); break;
-    case 5: call(word); chargeExtraCycle(); break;
-    case 6: retlw(word); chargeExtraCycle(); break;
-    case 7: btfss(word); break;
-    case 8: btfsc(word); break;
-    case 9: bsf(word); break;
-    case 10: bcf(word); break;
-    case 11: incfsz(word); break;
-    case 12: swapf(word); break;
-    case 13: rlf(word); break;
-    case 14: rrf(word); break;
-    case 15: decfsz(word); break;
-    case 16: incf(word); break;
-    case 17: comf(word); break;
-    case 18: movf(word); break;
-    case 19: addwf(word); break;
-    case 20: xorwf(word); break;
-    case 21: andwf(word); break;
-    case 22: iorwf(word); break;
-    case 23: decf(word); break;
-    case 24: subwf(word); break;
-    case 25: clrf(word); break;
-    case 26: clrw(word); break;
-    case 27: movwf(word); break;
-    case 28: tris(word); break;
-    case 29: clrwdt(word); break;
-    case 30: sleep(word); break;
-    case 31: option(word); break;
-    case 32: nop(word); break;
-    default: __builtin_unreachable();
+    switch (Mnemonic(kDecode[word])) {
+#define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
+    case Mnemonic::name:                                                 \
+        handler(word);                                                   \
+        if constexpr (cycles == 2)                                       \
+            chargeExtraCycle();                                          \
+        break;
+        CORVEL_INSTRUCTION_SET(CORVEL_DISPATCH)
+#undef CORVEL_DISPATCH
+    default:
+        __builtin_unreachable();
     }
     // Counted apart from IC: incremented together, the two counters become
     // one 16-byte store that the next fetch cannot forward from.
