@@ -350,6 +350,13 @@ private:
     int heldTimerCycles(int cycles);
     void tmr0Tick();
     void storeTimerRow(int index, uint8_t value);
+    void flushLazyCycles();
+    void countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles);
+    void storeLazyTimerRow(int index, uint8_t before, uint8_t after);
+    void armWatchdogLimit();
+    void watchdogRunsOut(int cycles);
+    // TaktsWDT := 0 after what the watchdog had yet to count.
+    void clearWatchdogCount();
     void advance();
     void chargeExtraCycle();
     void skip();
@@ -432,7 +439,7 @@ private:
     bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
-    enum PeripheralWork : uint8_t {
+    enum PeripheralWork : uint16_t {
         kReplan = 1,
         kResetPinStep = 2,
         kConverterStep = 4,
@@ -441,11 +448,25 @@ private:
         kSleepStep = 32,
         kTimerCycles = 64, // timer 0 counts instruction cycles
         kTimerEdges = 128, // timer 0 counts edges of timerClock_
+        // The watchdog and/or timer 0 on the instruction clock count in
+        // lazyCycles_ and catch up when the program could see the difference.
+        kLazyCycles = 256,
     };
     // Edge sources of timer 0: the T0CKI pin, the comparator output, or an
     // unwired T0CKI pin, which reads 1.
     enum class TimerClock : uint8_t { Pin, Comparator, UnwiredPin };
-    uint8_t peripheralWork_ = kReplan;
+    uint16_t peripheralWork_ = kReplan;
+    // Instruction cycles that timer 0 (timerLazy_) and the watchdog
+    // (watchdogLazy_) have yet to count, and the last pass's share of them.
+    // They are counted in when TMR0 is read or written, at CLRWDT and SLEEP,
+    // at a reset, when the plan changes and when a batch of passes ends.
+    uint64_t lazyCycles_ = 0;
+    uint8_t lastLazyCycles_ = 0;
+    bool timerLazy_ = false;
+    bool watchdogLazy_ = false;
+    double watchdogShare_ = 1.0; // watchdog counts per instruction cycle
+    // The watchdog runs out once lazyCycles_ exceeds this.
+    uint64_t watchdogLimit_ = UINT64_MAX;
     TimerClock timerClock_ = TimerClock::Pin;
     uint64_t wiredPorts_ = 0; // bit p: port p read through the link
     double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for

@@ -410,6 +410,8 @@ inline void Engine::sleep(uint16_t)
 // none while the prescaler belongs to the watchdog (PSA = 1).
 inline void Engine::option(uint16_t)
 {
+    // The timer has counted up to here at the old prescaler.
+    flushLazyCycles();
     writeMasked(reg::OPTION, 0xFF, RAM[reg::W], false);
     const uint8_t optionBits = RAM[reg::OPTION];
     MatrixRAM[reg::Prescaler].usedbit = (optionBits & 0x08) ? 0 : uint8_t((2u << (optionBits & 7)) - 1);
@@ -460,6 +462,7 @@ void Engine::finishPass()
     replanPeripherals();
     if (peripheralStep())
         executeInstruction();
+    flushLazyCycles();
 }
 
 // The hot path of the simulation: everything the pass calls is inlined into
@@ -508,20 +511,28 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     }
 }
 
+// Each batch ends with the lazily counted cycles counted in, so the main
+// program sees the timer and the watchdog where the program left them.
 RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 {
-    return stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
-                           : runPasses<true, false>(maxPasses, stopAddress);
+    const RunResult result = stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
+                                             : runPasses<true, false>(maxPasses, stopAddress);
+    flushLazyCycles();
+    return result;
 }
 
 RunResult Engine::runFastestBatch(uint64_t maxPasses)
 {
-    return runPasses<false, true>(maxPasses, -1);
+    const RunResult result = runPasses<false, true>(maxPasses, -1);
+    flushLazyCycles();
+    return result;
 }
 
 RunResult Engine::runPacedSlice(uint64_t maxPasses)
 {
-    return runPasses<false, true, true>(maxPasses, -1);
+    const RunResult result = runPasses<false, true, true>(maxPasses, -1);
+    flushLazyCycles();
+    return result;
 }
 
 } // namespace corvel

@@ -9,6 +9,7 @@
 //   build/tests-bin/test_engine --gtest_filter='RandomPrograms.*'
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -112,6 +113,29 @@ void addState(Digest& digest, corvel::Engine& engine)
     digest.add(engine.rtPause);
 }
 
+// With TARNWICK_TRACE_SEED set, that seed's run prints each stretch.
+void trace(int seed, const corvel::RunResult& run, corvel::Engine& engine)
+{
+    static const char* traced = std::getenv("TARNWICK_TRACE_SEED");
+    if (!traced || std::atoi(traced) != seed)
+        return;
+    std::printf("stop %d passes %llu I %d IC %lld MC %lld W %02X STATUS %02X OPTION %02X TMR0 %02X/%d%d%02X pre %02X/%d%d%02X "
+                "WDT %.10f sleep %d PC %u SC %d S0 %d S1 %d P %d\n",
+        int(run.stop), (unsigned long long)run.passes, int(engine.I), (long long)engine.IC, (long long)engine.MC,
+        engine.RAM[corvel::reg::W].load(), engine.RAM[corvel::reg::STATUS].load(), engine.RAM[corvel::reg::OPTION].load(),
+        engine.RAM[1].load(), int(engine.MatrixRAM[1].delta), int(engine.MatrixRAM[1].greenDelta),
+        engine.MatrixRAM[1].deltabit.load(), engine.RAM[corvel::reg::Prescaler].load(),
+        int(engine.MatrixRAM[corvel::reg::Prescaler].delta), int(engine.MatrixRAM[corvel::reg::Prescaler].greenDelta),
+        engine.MatrixRAM[corvel::reg::Prescaler].deltabit.load(), engine.TaktsWDT.load(), int(engine.SleepMode), unsigned(engine.PC), int(engine.StackCounter), int(engine.StackAddr[0]), int(engine.StackAddr[1]), int(engine.rtPause));
+    for (int index = 0; index < corvel::kRegisterCount; ++index) {
+        const corvel::TMatrixRAM& marks = engine.MatrixRAM[size_t(index)];
+        if (marks.delta || marks.deltabit || marks.greenDelta || engine.RAM[size_t(index)])
+            std::printf(" %d=%02X/%d%d%02X", index, engine.RAM[size_t(index)].load(), int(marks.delta),
+                int(marks.greenDelta), marks.deltabit.load());
+    }
+    std::printf("\n");
+}
+
 ProgramRun runProgram(int seed)
 {
     std::mt19937 random(uint32_t(seed) * 2654435761u + 1);
@@ -156,6 +180,7 @@ ProgramRun runProgram(int seed)
     while (left > 0) {
         const uint64_t passes = std::min(left, stretch(random));
         const corvel::RunResult run = engine.runSynchronously(passes);
+        trace(seed, run, engine);
         left -= std::min(left, std::max<uint64_t>(run.passes, 1));
         digest.add(uint64_t(run.stop));
         digest.add(run.passes);
