@@ -307,6 +307,16 @@ private:
 
     // Instructions (instructions.cpp).
     void executeInstruction();
+    // Sizes the predecoded program to program memory; every entry decodes
+    // afresh on its first fetch.
+    void preparePredecoded();
+    // The program word at `at` with its decoder row, kept from the last fetch
+    // of that word; a word that has changed since is decoded again.
+    struct Predecoded {
+        uint16_t word = 0xFFFF; // no 12-bit word: decoded at the first fetch
+        uint8_t row = 0;
+    };
+    [[gnu::noinline]] Predecoded decodeAgain(size_t at, uint16_t word);
     // kWatchFlags: also return before a pass once a run flag or the pacing
     // has changed since the call, so that the thread's wait sees the change.
     // kPaced: also return before a pass whose instruction is not due by
@@ -431,6 +441,8 @@ private:
     uint64_t accessEpoch_ = 0;
     std::array<uint64_t, kRegisterCount> lastWriteEpoch_{};
 
+    std::vector<Predecoded> predecoded_;
+
     // Locals of the simulation thread's run.
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
@@ -467,6 +479,7 @@ private:
     double watchdogShare_ = 1.0; // watchdog counts per instruction cycle
     // The watchdog runs out once lazyCycles_ exceeds this.
     uint64_t watchdogLimit_ = UINT64_MAX;
+    uint64_t watchdogLimitFromZero_ = UINT64_MAX; // the limit once TaktsWDT is 0
     TimerClock timerClock_ = TimerClock::Pin;
     uint64_t wiredPorts_ = 0; // bit p: port p read through the link
     double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for

@@ -432,9 +432,15 @@ inline void Engine::executeInstruction()
     twoCycleMark_ = false;
     pclJumped_ = false;
     ++accessEpoch_;
-    const uint16_t word = ROM[size_t(I)];
+    // The row comes from the predecoded entry, without waiting for the word
+    // and the decode table; the entry is checked against the word beside it.
+    const size_t at = size_t(I);
+    Predecoded entry = predecoded_[at];
+    const uint16_t word = ROM[at];
+    if (entry.word != word) [[unlikely]]
+        entry = decodeAgain(at, word);
     CurrentCommand = word;
-    switch (Mnemonic(kDecode[word])) {
+    switch (Mnemonic(entry.row)) {
 #define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
     case Mnemonic::name:                                                 \
         handler(word);                                                   \
@@ -451,6 +457,19 @@ inline void Engine::executeInstruction()
     ++MC;
 }
 
+Engine::Predecoded Engine::decodeAgain(size_t at, uint16_t word)
+{
+    const Predecoded entry{word, kDecode[word & 0xFFF]};
+    predecoded_[at] = entry;
+    return entry;
+}
+
+void Engine::preparePredecoded()
+{
+    if (predecoded_.size() != ROM.size()) [[unlikely]]
+        predecoded_.assign(ROM.size(), Predecoded{});
+}
+
 // ---- Passes ----
 
 // The main program may have changed the registers or the configuration
@@ -458,6 +477,7 @@ inline void Engine::executeInstruction()
 // plans the peripherals afresh.
 void Engine::finishPass()
 {
+    preparePredecoded();
     passPrepared_ = false;
     replanPeripherals();
     if (peripheralStep())
@@ -471,6 +491,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
+    preparePredecoded();
     // As the wait compares it: an instruction is due CuclPerCycMK x Factor
     // ticks after the due time.
     const double lag = kPaced ? double(CuclPerCycMK) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;

@@ -71,11 +71,17 @@ void Engine::flushLazyCycles()
         countLazyTimerCycles(cycles, lastLazyCycles_);
 }
 
+// What the watchdog had yet to count is dropped with the count; the timer
+// still counts its share.
 void Engine::clearWatchdogCount()
 {
-    flushLazyCycles();
+    if (const uint64_t cycles = lazyCycles_) {
+        lazyCycles_ = 0;
+        if (timerLazy_)
+            countLazyTimerCycles(cycles, lastLazyCycles_);
+    }
     TaktsWDT = 0.0;
-    armWatchdogLimit();
+    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFromZero_ : UINT64_MAX;
 }
 
 // The largest count of further cycles that leaves TaktsWDT at or below
@@ -125,9 +131,10 @@ void Engine::countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles)
     const uint64_t counted = cycles - heldInAll;
     const uint64_t countedInLast = lastCycles - (heldInAll - heldBeforeLast);
     const uint64_t ratio = uint64_t(Tmr0Ratio);
-    const uint64_t wrap = 256 * ratio;
-    const uint64_t after = (uint64_t(Tmr0Counts) + counted) % wrap;
-    const uint64_t before = (uint64_t(Tmr0Counts) + counted - countedInLast) % wrap;
+    // The count wraps at 256 x ratio, a power of two.
+    const uint64_t wrapMask = 256 * ratio - 1;
+    const uint64_t after = (uint64_t(Tmr0Counts) + counted) & wrapMask;
+    const uint64_t before = (uint64_t(Tmr0Counts) + counted - countedInLast) & wrapMask;
     Tmr0Counts = int32_t(after);
     const int shift = std::countr_zero(uint32_t(ratio));
     // With one pass counted, the last tick compared with the rows as they
@@ -262,6 +269,13 @@ void Engine::planPeripherals()
         timerClock_ = TimerClock::UnwiredPin;
     }
     peripheralWork_ = work;
+    if (watchdogLazy_) {
+        const double count = TaktsWDT;
+        TaktsWDT = 0.0;
+        armWatchdogLimit();
+        watchdogLimitFromZero_ = watchdogLimit_;
+        TaktsWDT = count;
+    }
     armWatchdogLimit();
 }
 
