@@ -364,6 +364,7 @@ private:
     void countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles);
     void storeLazyTimerRow(int index, uint8_t before, uint8_t after);
     void armWatchdogLimit();
+    uint64_t watchdogLimitFrom(double count) const;
     void watchdogRunsOut(int cycles);
     // TaktsWDT := 0 after what the watchdog had yet to count.
     void clearWatchdogCount();

@@ -84,27 +84,25 @@ void Engine::clearWatchdogCount()
     watchdogLimit_ = watchdogLazy_ ? watchdogLimitFromZero_ : UINT64_MAX;
 }
 
-// The largest count of further cycles that leaves TaktsWDT at or below
-// PeriodWDT, as the pass-by-pass comparison sees it.
 void Engine::armWatchdogLimit()
 {
-    if (!watchdogLazy_) {
-        watchdogLimit_ = UINT64_MAX;
-        return;
-    }
-    const double count = TaktsWDT;
+    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFrom(TaktsWDT) : UINT64_MAX;
+}
+
+// The largest count of further cycles that leaves a watchdog count of
+// `count` at or below PeriodWDT, as the pass-by-pass comparison sees it.
+uint64_t Engine::watchdogLimitFrom(double count) const
+{
     const double period = PeriodWDT;
     const auto within = [&](double cycles) { return count + cycles * watchdogShare_ <= period; };
-    if (!within(0.0)) {
-        watchdogLimit_ = 0;
-        return;
-    }
+    if (!within(0.0))
+        return 0;
     double limit = std::floor((period - count) / watchdogShare_);
     while (limit > 0 && !within(limit))
         limit -= 1;
     while (within(limit + 1))
         limit += 1;
-    watchdogLimit_ = uint64_t(limit);
+    return uint64_t(limit);
 }
 
 // This pass's cycles run the watchdog out; the timer does not count them,
@@ -269,13 +267,8 @@ void Engine::planPeripherals()
         timerClock_ = TimerClock::UnwiredPin;
     }
     peripheralWork_ = work;
-    if (watchdogLazy_) {
-        const double count = TaktsWDT;
-        TaktsWDT = 0.0;
-        armWatchdogLimit();
-        watchdogLimitFromZero_ = watchdogLimit_;
-        TaktsWDT = count;
-    }
+    if (watchdogLazy_)
+        watchdogLimitFromZero_ = watchdogLimitFrom(0.0);
     armWatchdogLimit();
 }
 
