@@ -198,8 +198,8 @@ bool Engine::delayPassed()
 // the program runs at Factor times real time. The thread never spins: it
 // sleeps until the instruction is due, and at least one slice, so that a
 // wake-up runs all the instructions due by then (the slice's batch checks
-// each against the time read here). The long-run rate stays exact; within a
-// slice the instructions run early by up to a slice.
+// each against the time read here). The long-run rate stays exact; an
+// instruction runs late by up to a slice, with the others due in it.
 bool Engine::cycleDue(uint64_t seen)
 {
     const auto relaxed = std::memory_order_relaxed;
