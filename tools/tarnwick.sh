@@ -65,17 +65,14 @@ step() {
   return $status
 }
 
-# Processor time of this shell's finished children, in milliseconds.
+# Processor time (user + system) of this script's finished children, in
+# milliseconds, from the kernel's account of the script's process.
 children_cpu() {
-  local line
-  line=$(times | tail -n 1)          # "1m2.500s 0m0.250s": user, system
-  local total=0 part minutes seconds
-  for part in $line; do
-    minutes=${part%%m*}
-    seconds=${part#*m}; seconds=${seconds%s}
-    total=$(( total + minutes * 60000 + 10#${seconds%.*} * 1000 + 10#${seconds#*.} ))
-  done
-  echo $total
+  local stat
+  stat=$(< "/proc/$$/stat")
+  stat=${stat##*) }                  # the fields after the command's name
+  local fields=($stat)
+  echo $(( (fields[13] + fields[14]) * 1000 / $(getconf CLK_TCK) ))
 }
 
 # configure_and_build <build dir> <cmake options...> [-- <targets...>]
