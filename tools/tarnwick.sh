@@ -110,10 +110,11 @@ sanitizer_options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHD
                    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1" -DTARNWICK_TEST_SOURCE_OPTIONS=-O0)
 
 # The normal build is optimised as a release is, without debugging
-# information: with it, every file that includes Qt's or GoogleTest's
-# headers takes twice as long to compile.
+# information (with it, every file that includes Qt's or GoogleTest's
+# headers takes twice as long to compile); the test programs' own sources
+# are not optimised, which saves a third of their compile time.
 normal_options=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG"
-                "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG")
+                "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG" -DTARNWICK_TEST_SOURCE_OPTIONS=-O0)
 
 stage_normal() {
   configure_and_build "$build" "${normal_options[@]}"
