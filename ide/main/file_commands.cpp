@@ -140,6 +140,8 @@ void TMainForm::OpenOrCreateProject(const QString& fileName, std::uint8_t mode)
             if (LoadProject(fileName)) {
                 AfterProjectLoad();
                 ShowAllRegAndCounters();
+            } else if (!LoadErrorShown) {
+                ShowUserMessage(GetText(ErrorOpenFileText));
             }
             return;
         }

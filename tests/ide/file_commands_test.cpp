@@ -192,7 +192,8 @@ TEST_F(FileCommandsTest, AFileThatIsNoProjectOpensNothing)
     EXPECT_FALSE(form.AsmWindowOpen);
     EXPECT_EQ(form.AsmChild, nullptr);
     EXPECT_EQ(host.Devices().length(), 0);
-    EXPECT_EQ(messages.texts, QStringList{"Invalid file"});
+    // The loader says what is wrong with the file, then Open says it could not open it.
+    EXPECT_EQ(messages.texts, (QStringList{"Invalid file", "Error open file"}));
 }
 
 TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
