@@ -81,7 +81,7 @@ stage_address() {
 
 stage_thread() {
   local dir="${TARNWICK_THREAD_BUILD_DIR:-$here/build-thread}"
-  configure_and_build "$dir" -DTARNWICK_SANITIZE=thread "${sanitizer_options[@]}" -- test_engine test_mcu-device
+  configure_and_build "$dir" -DTARNWICK_SANITIZE=thread "${sanitizer_options[@]}" -- test_engine test_exports test_mcu-device
   local filter=(-R "$thread_tests")
   [ $# -gt 0 ] && filter=()
   QT_QPA_PLATFORM=offscreen \
