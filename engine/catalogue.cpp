@@ -1,5 +1,7 @@
 #include "engine/catalogue.h"
 
+#include <algorithm>
+
 #include "engine/registers.h"
 
 namespace corvel {
@@ -392,15 +394,17 @@ constexpr bool countsAgree()
 }
 static_assert(countsAgree(), "row counts of a model disagree with its rows");
 
-// Every listed index has exactly one row, and a package has room for the
-// device's pins.
+// Every listed index has exactly one row, a package has room for the
+// device's pins, and the largest device has kMostChipPins.
 constexpr bool rowsAgree()
 {
     int rows[kModelIndexCount] = {};
+    int mostPins = 0;
     const auto check = [&](const ModelEntry& model) {
         if (model.index >= kModelIndexCount || int(model.pins.size()) > packagePinCount(model.package))
             return false;
         ++rows[model.index];
+        mostPins = std::max(mostPins, int(model.pins.size()));
         return true;
     };
     for (const ModelEntry& model : kModels)
@@ -412,7 +416,7 @@ constexpr bool rowsAgree()
     for (const int count : rows)
         if (count != 1)
             return false;
-    return true;
+    return mostPins == kMostChipPins;
 }
 static_assert(rowsAgree(), "a listed model has no row, two rows or more pins than its package");
 

@@ -100,6 +100,9 @@ struct ChipPin {
     bool inputOnly;   // direction 1, default level NaN; the others drive (direction 3, 0.0 V)
 };
 
+// The most pins a listed model's chip device has (PIC16F59's 34).
+inline constexpr int kMostChipPins = 34;
+
 // Which page of the configuration dialog a model's bits are set on.
 enum class ConfigFamily : uint8_t {
     None, // the model cannot be simulated: no bits to set
