@@ -53,7 +53,8 @@ TChipLibrary FindChipLibrary(const TDeviceHost& host, const TProjectDevice& reco
     TChipLibrary found;
     const auto& infos = host.InfoDevices();
     for (std::size_t info = 0; info < infos.size(); ++info) {
-        if (!Equal(infos[info]->vSFamily, record.family))
+        // A peripheral's library cannot stand in for the simulator.
+        if (infos[info]->vType != 0 || !Equal(infos[info]->vSFamily, record.family))
             continue;
         const TAshortstrings& models = infos[info]->vSModel;
         for (std::int32_t model = 0; model < models.length(); ++model) {

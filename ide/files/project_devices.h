@@ -29,9 +29,9 @@ struct TChipLibrary {
     std::int32_t modelIndex = -1; // in that entry's vSModel
 };
 
-// The microcontroller library offering the record's model in the record's
-// family (texts compared byte for byte; the last match wins). Kind and type
-// play no part. infoIndex -1 when none does.
+// The microcontroller library (kind 0) offering the record's model in the
+// record's family (texts compared byte for byte; the last match wins). The
+// record's kind and type play no part. infoIndex -1 when none does.
 TChipLibrary FindChipLibrary(const TDeviceHost& host, const TProjectDevice& record);
 
 // The library offering the record's model with its family, kind and type

@@ -241,6 +241,10 @@ TProjectReadResult DecodeProject(const QByteArray& bytes, const TPortCountQuery&
             result.project.devices.push_back(std::move(device));
             continue;
         }
+        // Only the first record is the microcontroller: a second one would
+        // stand beside it on the one engine.
+        if (device.kind == 0)
+            return Fail(TProjectFault::SecondChip);
         const std::optional<std::int32_t> ports = portCount ? portCount(device) : std::nullopt;
         if (!ports) {
             // The file does not say how many port entries follow, so nothing

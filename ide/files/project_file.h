@@ -59,6 +59,7 @@ enum class TProjectFault {
     DeviceTag,     // no "DED" after the source
     DeviceCount,   // no device record, or more than the file can hold
     Truncated,     // a record or port entry runs past the end of the file
+    SecondChip,    // a record after the first has the microcontroller's kind 0
     ChipSaveData,  // the microcontroller's save data is short or its frequency not nine digits
 };
 
@@ -84,7 +85,8 @@ QByteArray EncodeProject(const TProjectDescription& project);
 
 // Reads a project file's bytes. Every count and size is checked against what
 // remains before anything is read or reserved; portCount is asked only for
-// records after the first. Bytes after the last record are ignored.
+// records after the first, and only for peripherals (a project has one
+// microcontroller). Bytes after the last record are ignored.
 TProjectReadResult DecodeProject(const QByteArray& bytes, const TPortCountQuery& portCount);
 
 // The source section's text for the editor's lines, joined with CR LF.

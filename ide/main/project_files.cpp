@@ -1,6 +1,8 @@
 // A project to and from its file: the file's description applied to the
 // windows, the libraries and the devices, and the open project described for
 // saving. A load that fails anywhere leaves nothing behind.
+#include <algorithm>
+
 #include <QStringList>
 
 #include "ide/asm/source_window.h"
@@ -18,9 +20,19 @@ constexpr std::int32_t ModelNotSupportedText = 1000;
 constexpr std::int32_t UnknownDeviceText = 1001;
 constexpr std::int32_t ErrorOpenFileText = 1010;
 
+// A saved picture stands between the workbench's corner and far out, within
+// reach of its scroll bars and of the arithmetic on a picture's area; a file
+// may say anything.
+constexpr std::int32_t FarthestPosition = 100000;
+
 QString RecordText(const QByteArray& bytes)
 {
     return QString::fromUtf8(bytes);
+}
+
+std::int32_t Reachable(std::int32_t position)
+{
+    return std::clamp(position, 0, FarthestPosition);
 }
 
 } // namespace
@@ -116,7 +128,8 @@ bool TMainForm::LoadProject(const QString& fileName)
     };
 
     // A chip chosen in place of an unknown one keeps its default settings.
-    TDevice* chipDevice = host_.CreateDevice(host_.MCUInfoIndex, CompChild, chipRecord.x, chipRecord.y);
+    TDevice* chipDevice = host_.CreateDevice(host_.MCUInfoIndex, CompChild, Reachable(chipRecord.x),
+                                            Reachable(chipRecord.y));
     if (!chipDevice)
         return fail();
     if (known)
@@ -125,7 +138,8 @@ bool TMainForm::LoadProject(const QString& fileName)
 
     for (std::size_t index = 1; index < project.devices.size(); ++index) {
         const TProjectDevice& record = project.devices[index];
-        TDevice* device = host_.CreateDevice(FindPeripheralLibrary(host_, record), CompChild, record.x, record.y);
+        TDevice* device = host_.CreateDevice(FindPeripheralLibrary(host_, record), CompChild, Reachable(record.x),
+                                             Reachable(record.y));
         if (!device)
             return fail();
         ApplyRecordSettings(*device, record.saveData);

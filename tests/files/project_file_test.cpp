@@ -320,6 +320,8 @@ TEST(ProjectFileTest, DamagedFilesAreRefusedWithTheirFault)
         {"chip save data short", EncodeProject({"", {shortData}}), TProjectFault::ChipSaveData},
         {"chip frequency not digits", EncodeProject({"", {badFrequency}}), TProjectFault::ChipSaveData},
         {"chip save data empty", withInt32(chipSizeAt, 0), TProjectFault::ChipSaveData},
+        {"a second microcontroller", EncodeProject({"", {Chip(), Chip("PIC12F509"), project.devices[1]}}),
+            TProjectFault::SecondChip},
     };
     for (const Case& c : cases) {
         const TProjectReadResult read = DecodeProject(c.bytes, TestPortCount);
