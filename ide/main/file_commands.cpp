@@ -4,8 +4,12 @@
 // the project, and the maker's web pages.
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
+#include <QTreeView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -40,10 +44,31 @@ bool EndsWith(const QString& name, const QString& suffix)
     return name.size() >= suffix.size() && name.right(suffix.size()).toUpper() == suffix;
 }
 
+// The size, type and date columns of the detail view as wide as what they
+// show, the name column taking the rest.
+void ShowFileColumnsWhole(QFileDialog& dialog)
+{
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details)
+        return;
+    const QFontMetrics metrics(details->font());
+    const int margin = 3 * metrics.averageCharWidth();
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const QString widest[] = {QStringLiteral("999.9 KiB"), QStringLiteral("plain text document"),
+                              QLocale().toString(QDateTime(QDate(2000, 12, 30), QTime(23, 59, 59)),
+                                                 QLocale::ShortFormat)};
+    for (int column = 1; column <= 3; ++column)
+        header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + margin);
+}
+
 // A file dialog of our own (never the desktop's), so that tests can answer it.
+// It opens in the folder of `proposed`; a save dialog also offers its name.
 QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
                    const QStringList& filters, const QString& defaultSuffix = QString(),
-                   const QString& selectedFilter = QString())
+                   const QString& selectedFilter = QString(), const QString& proposed = QString())
 {
     QFileDialog dialog(parent, title);
     dialog.setObjectName(QStringLiteral("FileDialog"));
@@ -55,9 +80,32 @@ QString ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode, const QString&
         dialog.selectNameFilter(selectedFilter);
     if (!defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposed.isEmpty()) {
+        const QFileInfo place(proposed);
+        dialog.setDirectory(place.absolutePath());
+        if (mode == QFileDialog::AcceptSave)
+            dialog.selectFile(place.fileName());
+    }
+    ShowFileColumnsWhole(dialog);
     if (ExecUserDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
+}
+
+// The project's file name with another extension ("" while it has none).
+QString ProjectFileWithSuffix(const QString& projectFile, const QString& suffix)
+{
+    if (projectFile.isEmpty())
+        return QString();
+    const QFileInfo project(projectFile);
+    return project.dir().filePath(project.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+// What a device keeps to be saved with the project.
+QByteArray SaveDataBytes(const TDevice& device)
+{
+    const TArrayChar data = device.SaveData();
+    return data.length() > 0 ? QByteArray(data.begin(), data.length()) : QByteArray();
 }
 
 } // namespace
@@ -92,6 +140,8 @@ void TMainForm::OpenOrCreateProject(const QString& fileName, std::uint8_t mode)
             if (LoadProject(fileName)) {
                 AfterProjectLoad();
                 ShowAllRegAndCounters();
+            } else if (!LoadErrorShown) {
+                ShowUserMessage(GetText(ErrorOpenFileText));
             }
             return;
         }
@@ -110,7 +160,7 @@ void TMainForm::FileOpen1Execute()
     const QString fileName = ChooseFile(this, QFileDialog::AcceptOpen, QStringLiteral("Open project, asm or hex file"),
                                         {QStringLiteral("Intel HEX (*.hex)"), QStringLiteral("Assembler code (*.asm)"),
                                          QStringLiteral("ZEMRA project (*.zemra)"), all},
-                                        QString(), all);
+                                        QString(), all, ProjectFileName);
     if (!fileName.isEmpty())
         OpenOrCreateProject(fileName, OpenFileMode);
 }
@@ -171,7 +221,7 @@ void TMainForm::FileSaveAs1Execute()
         return;
     const QString fileName =
         ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Enter the name of the file to create"),
-                   {QStringLiteral("ZEMRA project (*.zemra)")}, QStringLiteral("zemra"));
+                   {QStringLiteral("ZEMRA project (*.zemra)")}, QStringLiteral("zemra"), QString(), ProjectFileName);
     if (fileName.isEmpty())
         return;
     // The project takes the new name only once it is saved under it.
@@ -185,7 +235,8 @@ void TMainForm::FileExportAsmItemClick()
     if (!AsmWindowOpen)
         return;
     const QString fileName = ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Export assembler source code"),
-                                        {QStringLiteral("Assembler source code (*.asm)")}, QStringLiteral("asm"));
+                                        {QStringLiteral("Assembler source code (*.asm)")}, QStringLiteral("asm"),
+                                        QString(), ProjectFileWithSuffix(ProjectFileName, QStringLiteral("asm")));
     if (fileName.isEmpty())
         return;
     QString error;
@@ -195,15 +246,21 @@ void TMainForm::FileExportAsmItemClick()
 
 void TMainForm::FileExportHexItemClick()
 {
-    if (!AsmWindowOpen || SimulationRunning())
+    if (!AsmWindowOpen)
         return;
-    SetAutoCheck(false);
-    const bool assembled = AssembleSource();
-    SetAutoCheck(true);
-    if (!assembled)
-        return;
+    // During a run the source is locked and program memory holds what the
+    // run's assembly wrote: that is exported as it is, never assembled anew
+    // under the running engine.
+    if (!SimulationRunning()) {
+        SetAutoCheck(false);
+        const bool assembled = AssembleSource();
+        SetAutoCheck(true);
+        if (!assembled)
+            return;
+    }
     const QString fileName = ChooseFile(this, QFileDialog::AcceptSave, QStringLiteral("Export Intel HEX"),
-                                        {QStringLiteral("Intel Hex (*.hex)")}, QStringLiteral("hex"));
+                                        {QStringLiteral("Intel Hex (*.hex)")}, QStringLiteral("hex"), QString(),
+                                        ProjectFileWithSuffix(ProjectFileName, QStringLiteral("hex")));
     if (fileName.isEmpty())
         return;
     TBoundProgramMemory memory;
@@ -220,8 +277,14 @@ void TMainForm::mnuConfigBitsClick()
     if (!AsmWindowOpen || SimulationRunning() || host_.Devices().empty())
         return;
     TDevice* chip = host_.Devices()[0];
-    if (chip && chip->DevType() == 0 && chip->AssignedShowSettings())
-        chip->ShowSettings();
+    if (!chip || chip->DevType() != 0 || !chip->AssignedShowSettings())
+        return;
+    // The chip keeps its settings in its save data, which the project file
+    // holds: a change there is a change of the project, to be saved.
+    const QByteArray before = SaveDataBytes(*chip);
+    ShowDeviceSettings(*chip);
+    if (AsmWindowOpen && !host_.Devices().empty() && host_.Devices()[0] == chip && SaveDataBytes(*chip) != before)
+        exchange = true;
 }
 
 void TMainForm::EditCommand(const char* method)

@@ -168,6 +168,9 @@ public:
     // Reads a project file and sets the project up from it. False, with a
     // message, and no project open when it could not be read or set up.
     bool LoadProject(const QString& fileName);
+    // Whether the last failed LoadProject has already said "Error open file"
+    // itself (with the system's reason), so its caller does not say it twice.
+    bool LoadErrorShown = false;
     // The result of the last Save or Save As.
     bool SaveDone = false;
 

@@ -80,10 +80,12 @@ std::optional<std::int32_t> TMainForm::PeripheralPortCount(const TProjectDevice&
 bool TMainForm::LoadProject(const QString& fileName)
 {
     QString error;
+    LoadErrorShown = false;
     const TProjectReadResult read = ReadProjectFile(
         fileName, [this](const TProjectDevice& record) { return PeripheralPortCount(record); }, &error);
     if (read.fault == TProjectFault::Unreadable) {
         ShowUserMessage(GetText(ErrorOpenFileText) + QLatin1Char(' ') + fileName + QLatin1Char('\n') + error);
+        LoadErrorShown = true;
         return false;
     }
     if (!read.ok()) {

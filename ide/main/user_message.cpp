@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "devices/contract.h"
 #include "ide/texts/texts.h"
 
 namespace {
@@ -71,4 +72,28 @@ int ExecUserDialog(QDialog& dialog)
 TDialogSink SetDialogSink(TDialogSink sink)
 {
     return std::exchange(DialogSink(), std::move(sink));
+}
+
+namespace {
+
+TDeviceSettingsSink& DeviceSettingsSink()
+{
+    static TDeviceSettingsSink sink;
+    return sink;
+}
+
+} // namespace
+
+void ShowDeviceSettings(TDevice& device)
+{
+    if (DeviceSettingsSink()) {
+        DeviceSettingsSink()(device);
+        return;
+    }
+    device.ShowSettings();
+}
+
+TDeviceSettingsSink SetDeviceSettingsSink(TDeviceSettingsSink sink)
+{
+    return std::exchange(DeviceSettingsSink(), std::move(sink));
 }

@@ -32,3 +32,13 @@ using TDialogSink = std::function<int(QDialog& dialog)>;
 // for the user (a test's sink may press the dialog's buttons itself).
 int ExecUserDialog(QDialog& dialog);
 TDialogSink SetDialogSink(TDialogSink sink);
+
+// ---- A device library's own settings dialog
+
+class TDevice;
+using TDeviceSettingsSink = std::function<void(TDevice& device)>;
+
+// Shows the device's settings dialog (the library's own, modal), or lets the
+// sink act for the user.
+void ShowDeviceSettings(TDevice& device);
+TDeviceSettingsSink SetDeviceSettingsSink(TDeviceSettingsSink sink);

@@ -2,6 +2,8 @@
 // a program folder: which files open how, the question about unsaved
 // changes, saving (also where it cannot be written), reopening a project,
 // exporting, and the Help addresses. Every dialog is answered by the test.
+#include <functional>
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -15,53 +17,16 @@
 #include "ide/asm/source_window.h"
 #include "ide/main/main_form.h"
 #include "ide/main/model_select_dialog.h"
+#include "ide/main/simulation_control.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/texts/texts.h"
 #include "ide/workbench/workbench_window.h"
+#include "end_to_end_dialogs.h"
 #include "ide_fixture.h"
 
 namespace {
 
-// Answers every dialog as the test says and records which were shown.
-class DialogAnswers {
-public:
-    DialogAnswers()
-        : previous_(SetDialogSink([this](QDialog& dialog) { return Answer(dialog); }))
-    {
-    }
-    ~DialogAnswers() { SetDialogSink(previous_); }
-
-    QString model = "PIC12F508";
-    QString fileName;                                   // empty: the file dialog is cancelled
-    QMessageBox::StandardButton question = QMessageBox::Cancel;
-    QStringList shown;                                  // "model N", "file", "question"
-
-private:
-    int Answer(QDialog& dialog)
-    {
-        if (auto* choice = dynamic_cast<Tfrmopn*>(&dialog)) {
-            shown << QStringLiteral("model %1").arg(choice->TypeOfCall);
-            choice->cbHexSelectMC->setCurrentIndex(choice->cbHexSelectMC->findText(model));
-            choice->cbHexSelectMCChange();
-            choice->Button1Click();
-            return choice->result();
-        }
-        if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
-            shown << QStringLiteral("file");
-            if (fileName.isEmpty())
-                return QDialog::Rejected;
-            files->selectFile(fileName);
-            return QDialog::Accepted;
-        }
-        if (dynamic_cast<QMessageBox*>(&dialog)) {
-            shown << QStringLiteral("question");
-            return question;
-        }
-        return QDialog::Rejected;
-    }
-
-    TDialogSink previous_;
-};
+using twtest::DialogAnswers;
 
 class FileCommandsTest : public testing::Test {
 protected:
@@ -227,7 +192,8 @@ TEST_F(FileCommandsTest, AFileThatIsNoProjectOpensNothing)
     EXPECT_FALSE(form.AsmWindowOpen);
     EXPECT_EQ(form.AsmChild, nullptr);
     EXPECT_EQ(host.Devices().length(), 0);
-    EXPECT_EQ(messages.texts, QStringList{"Invalid file"});
+    // The loader says what is wrong with the file, then Open says it could not open it.
+    EXPECT_EQ(messages.texts, (QStringList{"Invalid file", "Error open file"}));
 }
 
 TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
@@ -244,6 +210,140 @@ TEST_F(FileCommandsTest, HexExportWithASourceErrorShowsNoDialogAndWritesNothing)
     QFile hex(Path("out.hex"));
     ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
     EXPECT_TRUE(hex.readAll().startsWith(":04000000050C000A"));
+}
+
+TEST_F(FileCommandsTest, HexExportDuringARunWritesTheRunsProgramWithoutAssemblingAgain)
+{
+    NewProjectWithSource("START: MOVLW 5\nLOOP: INCF 10H,F\n NOP\n GOTO LOOP\n");
+    answers.fileName = Path("stopped.hex");
+    form.FileExportHex1->trigger();
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(2));
+    form.ActionRun->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }));
+    ASSERT_EQ(DllMCEntries.Get_rtRunning(), 1);
+    const std::int64_t executed = DllMCEntries.Get_IC();
+
+    answers.fileName = Path("running.hex");
+    answers.shown.clear();
+    form.FileExportHex1->trigger();
+    EXPECT_EQ(answers.shown, QStringList{"file"});
+    QFile stopped(Path("stopped.hex"));
+    QFile running(Path("running.hex"));
+    ASSERT_TRUE(stopped.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(running.open(QIODevice::ReadOnly));
+    EXPECT_EQ(running.readAll(), stopped.readAll());
+    EXPECT_EQ(DllMCEntries.Get_rtRunning(), 1) << "the run goes on";
+    EXPECT_EQ(DllMCEntries.Get_IC(), executed);
+    EXPECT_EQ(DllMCEntries.Get_I(), 2);
+
+    form.ActionStop->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
+TEST_F(FileCommandsTest, AChangedChipSettingMarksTheProjectModified)
+{
+    NewProjectWithSource("START: MOVLW 5\nLOOP: NOP\n GOTO LOOP\n");
+    struct Case {
+        const char* name;
+        std::function<void()> user; // what the user does in the dialog
+        bool modified;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}, false},
+        {"the same value chosen again", [] { DllMCEntries.Set_config(2, DllMCEntries.Get_config(2)); }, false},
+        {"one bit changed", [] { DllMCEntries.Set_config(2, !DllMCEntries.Get_config(2)); }, true},
+    };
+    int shown = 0;
+    for (const Case& c : cases) {
+        const TDeviceSettingsSink previous = SetDeviceSettingsSink([&](TDevice&) {
+            ++shown;
+            c.user();
+        });
+        form.exchange = false;
+        form.OptionConfigBits1->trigger();
+        SetDeviceSettingsSink(previous);
+        EXPECT_EQ(form.exchange, c.modified) << c.name;
+    }
+    EXPECT_EQ(shown, 3);
+
+    // Never during a run.
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(1));
+    form.ActionRun->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }));
+    const TDeviceSettingsSink previous = SetDeviceSettingsSink([&](TDevice&) { ++shown; });
+    form.OptionConfigBits1->trigger();
+    SetDeviceSettingsSink(previous);
+    EXPECT_EQ(shown, 3);
+    form.ActionStop->trigger();
+    ASSERT_TRUE(twtest::WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
+}
+
+TEST_F(FileCommandsTest, EachFileDialogHasItsTitleFiltersAndExtension)
+{
+    NewProjectWithSource("START: MOVLW 5\n GOTO START\n");
+    const QString all = "All supported formats (*.hex *.asm *.zemra)";
+    struct Case {
+        QAction* command;
+        const char* title;
+        QStringList filters;
+        QString selected;
+        const char* suffix;
+        QFileDialog::AcceptMode mode;
+    };
+    const Case cases[] = {
+        {form.FileOpen1, "Open project, asm or hex file",
+         {"Intel HEX (*.hex)", "Assembler code (*.asm)", "ZEMRA project (*.zemra)", all}, all, "",
+         QFileDialog::AcceptOpen},
+        {form.FileSaveAs1, "Enter the name of the file to create", {"ZEMRA project (*.zemra)"},
+         "ZEMRA project (*.zemra)", "zemra", QFileDialog::AcceptSave},
+        {form.FileExportAsm1, "Export assembler source code", {"Assembler source code (*.asm)"},
+         "Assembler source code (*.asm)", "asm", QFileDialog::AcceptSave},
+        {form.FileExportHex1, "Export Intel HEX", {"Intel Hex (*.hex)"}, "Intel Hex (*.hex)", "hex",
+         QFileDialog::AcceptSave},
+    };
+    for (const Case& c : cases) {
+        answers.files.clear();
+        c.command->trigger(); // cancelled: nothing changes
+        ASSERT_EQ(answers.files.size(), 1u) << c.title;
+        const twtest::ShownFileDialog& shown = answers.files[0];
+        EXPECT_EQ(shown.title, c.title);
+        EXPECT_EQ(shown.filters, c.filters) << c.title;
+        EXPECT_EQ(shown.selectedFilter, c.selected) << c.title;
+        EXPECT_EQ(shown.defaultSuffix, c.suffix) << c.title;
+        EXPECT_EQ(shown.mode, c.mode) << c.title;
+        if (c.mode == QFileDialog::AcceptSave) {
+            EXPECT_TRUE(shown.confirmsOverwrite) << c.title;
+        }
+    }
+    EXPECT_TRUE(form.AsmWindowOpen);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
+}
+
+TEST_F(FileCommandsTest, ASavedProjectsFolderAndNameAreOfferedByEveryFileDialog)
+{
+    NewProjectWithSource("START: MOVLW 5\n GOTO START\n");
+    form.FileOpen1->trigger();
+    form.FileExportHex1->trigger();
+    ASSERT_EQ(answers.files.size(), 2u);
+    EXPECT_EQ(answers.files[1].proposed, QString()) << "a project without a file proposes no name";
+
+    QDir(folder.path()).mkdir("work");
+    answers.fileName = Path("work/board.v2.zemra");
+    form.FileSaveAs1->trigger();
+    ASSERT_TRUE(form.SaveDone);
+    answers.fileName.clear();
+    answers.files.clear();
+    for (QAction* command : {form.FileOpen1, form.FileSaveAs1, form.FileExportAsm1, form.FileExportHex1})
+        command->trigger();
+    ASSERT_EQ(answers.files.size(), 4u);
+    for (const twtest::ShownFileDialog& shown : answers.files)
+        EXPECT_EQ(QDir(shown.folder), QDir(Path("work"))) << shown.title.toStdString();
+    EXPECT_EQ(answers.files[1].proposed, Path("work/board.v2.zemra"));
+    EXPECT_EQ(answers.files[2].proposed, Path("work/board.v2.asm"));
+    EXPECT_EQ(answers.files[3].proposed, Path("work/board.v2.hex"));
+    EXPECT_EQ(form.ProjectFileName, Path("work/board.v2.zemra"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join("; ").toStdString();
 }
 
 TEST_F(FileCommandsTest, HelpOpensTheMakersPages)
