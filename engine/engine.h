@@ -43,6 +43,7 @@ enum class RunStop : uint8_t {
     Paused,      // rtPause is set (a line or register breakpoint, or by hand)
     EndOfMemory, // the program ran past the end of memory a second time
     FlagChanged, // a run flag or the pacing changed (the simulation thread's batches)
+    NotDue,      // real-time pacing: the next instruction is not due yet
 };
 
 // The watchdog's time-out in instruction cycles at `crystalFreq` hertz.
@@ -153,6 +154,10 @@ public:
     // The clock the simulation thread paces and waits by; nullptr restores
     // the steady clock. Change it only while no run goes.
     void setRunClock(RunClock* clock) { clock_ = clock ? clock : &steadyRunClock(); }
+    // Real-time pacing runs every instruction that is due, then sleeps at
+    // least `ticks` (a slice) before it looks at the clock again; 0 wakes
+    // for each instruction at its due time. Change it only while no run goes.
+    void setPacingSlice(int64_t ticks) { sliceTicks_ = ticks > 0 ? ticks : 0; }
 
     // ---- The simulation thread ----
     // Only one thread runs the engine: a new run first ends and joins the
@@ -302,12 +307,38 @@ private:
 
     // Instructions (instructions.cpp).
     void executeInstruction();
+    // Sizes the predecoded program to program memory; every entry decodes
+    // afresh on its first fetch.
+    void preparePredecoded();
+    // The program word at `at` with its decoder row, kept from the last fetch
+    // of that word; a word that has changed since is decoded again.
+    struct Predecoded {
+        uint16_t word = 0xFFFF; // no 12-bit word: decoded at the first fetch
+        uint8_t row = 0;
+    };
+    [[gnu::noinline]] Predecoded decodeAgain(size_t at, uint16_t word);
     // kWatchFlags: also return before a pass once a run flag or the pacing
     // has changed since the call, so that the thread's wait sees the change.
-    template <bool kStopAddress, bool kWatchFlags>
+    // kPaced: also return before a pass whose instruction is not due by
+    // the time the last wait ended, and move the due time on for each one
+    // that is (the first pass's cycle was granted by the wait).
+    template <bool kStopAddress, bool kWatchFlags, bool kPaced = false>
     RunResult runPasses(uint64_t maxPasses, int32_t stopAddress);
     // Up to `maxPasses` passes at the fastest rate, on the simulation thread.
     RunResult runFastestBatch(uint64_t maxPasses);
+    // The passes that are due at real-time pacing, up to `maxPasses`.
+    RunResult runPacedSlice(uint64_t maxPasses);
+    // CuclPerCycMK / Factor, worked out again only when either changes.
+    int64_t pacingCycleTicks()
+    {
+        const double factor = Factor.load(std::memory_order_relaxed);
+        if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) [[unlikely]] {
+            tickFactor_ = factor;
+            tickCycle_ = CuclPerCycMK;
+            ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
+        }
+        return ticksPerCycle_;
+    }
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep();
@@ -329,6 +360,14 @@ private:
     int heldTimerCycles(int cycles);
     void tmr0Tick();
     void storeTimerRow(int index, uint8_t value);
+    void flushLazyCycles();
+    void countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles);
+    void storeLazyTimerRow(int index, uint8_t before, uint8_t after);
+    void armWatchdogLimit();
+    uint64_t watchdogLimitFrom(double count) const;
+    void watchdogRunsOut(int cycles);
+    // TaktsWDT := 0 after what the watchdog had yet to count.
+    void clearWatchdogCount();
     void advance();
     void chargeExtraCycle();
     void skip();
@@ -403,6 +442,8 @@ private:
     uint64_t accessEpoch_ = 0;
     std::array<uint64_t, kRegisterCount> lastWriteEpoch_{};
 
+    std::vector<Predecoded> predecoded_;
+
     // Locals of the simulation thread's run.
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
@@ -411,7 +452,7 @@ private:
     bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
-    enum PeripheralWork : uint8_t {
+    enum PeripheralWork : uint16_t {
         kReplan = 1,
         kResetPinStep = 2,
         kConverterStep = 4,
@@ -420,16 +461,33 @@ private:
         kSleepStep = 32,
         kTimerCycles = 64, // timer 0 counts instruction cycles
         kTimerEdges = 128, // timer 0 counts edges of timerClock_
+        // The watchdog and/or timer 0 on the instruction clock count in
+        // lazyCycles_ and catch up when the program could see the difference.
+        kLazyCycles = 256,
     };
     // Edge sources of timer 0: the T0CKI pin, the comparator output, or an
     // unwired T0CKI pin, which reads 1.
     enum class TimerClock : uint8_t { Pin, Comparator, UnwiredPin };
-    uint8_t peripheralWork_ = kReplan;
+    uint16_t peripheralWork_ = kReplan;
+    // Instruction cycles that timer 0 (timerLazy_) and the watchdog
+    // (watchdogLazy_) have yet to count, and the last pass's share of them.
+    // They are counted in when TMR0 is read or written, at CLRWDT and SLEEP,
+    // at a reset, when the plan changes and when a batch of passes ends.
+    uint64_t lazyCycles_ = 0;
+    uint8_t lastLazyCycles_ = 0;
+    bool timerLazy_ = false;
+    bool watchdogLazy_ = false;
+    double watchdogShare_ = 1.0; // watchdog counts per instruction cycle
+    // The watchdog runs out once lazyCycles_ exceeds this.
+    uint64_t watchdogLimit_ = UINT64_MAX;
+    uint64_t watchdogLimitFromZero_ = UINT64_MAX; // the limit once TaktsWDT is 0
     TimerClock timerClock_ = TimerClock::Pin;
     uint64_t wiredPorts_ = 0; // bit p: port p read through the link
     double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for
     int64_t tickCycle_ = 0;
     int64_t ticksPerCycle_ = 0;
+    int64_t sliceTicks_ = 1'000'000; // real-time pacing wakes at most once a millisecond
+    int64_t sliceNow_ = 0;           // the clock as the last real-time wait left it
     bool passPrepared_ = false; // beginPass() has run for the pending pass
     bool runEnded_ = false;
 

@@ -29,17 +29,6 @@ constexpr std::array<uint8_t, 4096> kDecode = [] {
     return rows;
 }();
 
-// The switch in executeInstruction charges the extra cycle of rows 4..6.
-constexpr bool onlyJumpsTakeTwoCycles()
-{
-    for (int row = 0; row < kInstructionCount; ++row) {
-        if ((kInstructionSet[size_t(row)].cycles == 2) != (row >= 4 && row <= 6))
-            return false;
-    }
-    return true;
-}
-static_assert(onlyJumpsTakeTwoCycles());
-
 } // namespace
 
 // ---- Common steps ----
@@ -61,13 +50,7 @@ inline void Engine::advance()
 // CuclPerCycMK / Factor ticks; the quotient is kept until either changes.
 inline void Engine::chargeExtraCycle()
 {
-    const double factor = Factor.load(std::memory_order_relaxed);
-    if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) {
-        tickFactor_ = factor;
-        tickCycle_ = CuclPerCycMK;
-        ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
-    }
-    LastTSC += ticksPerCycle_;
+    LastTSC += pacingCycleTicks();
     ++MC;
     twoCycleMark_ = true;
 }
@@ -427,6 +410,8 @@ inline void Engine::sleep(uint16_t)
 // none while the prescaler belongs to the watchdog (PSA = 1).
 inline void Engine::option(uint16_t)
 {
+    // The timer has counted up to here at the old prescaler.
+    flushLazyCycles();
     writeMasked(reg::OPTION, 0xFF, RAM[reg::W], false);
     const uint8_t optionBits = RAM[reg::OPTION];
     MatrixRAM[reg::Prescaler].usedbit = (optionBits & 0x08) ? 0 : uint8_t((2u << (optionBits & 7)) - 1);
@@ -439,55 +424,50 @@ inline void Engine::nop(uint16_t)
     advance();
 }
 
-// One instruction: fetch, then the row's handler. The switch follows the
-// order of kInstructionSet.
+// One instruction: fetch, then the row's handler, and the second cycle of a
+// two-cycle row.
 inline void Engine::executeInstruction()
 {
     ++IC;
     twoCycleMark_ = false;
     pclJumped_ = false;
     ++accessEpoch_;
-    const uint16_t word = ROM[size_t(I)];
+    // The row comes from the predecoded entry, without waiting for the word
+    // and the decode table; the entry is checked against the word beside it.
+    const size_t at = size_t(I);
+    Predecoded entry = predecoded_[at];
+    const uint16_t word = ROM[at];
+    if (entry.word != word) [[unlikely]]
+        entry = decodeAgain(at, word);
     CurrentCommand = word;
-    switch (kDecode[word]) {
-    case 0: xorlw(word); break;
-    case 1: andlw(word); break;
-    case 2: iorlw(word); break;
-    case 3: movlw(word); break;
-    case 4: gotoInstruction(word); chargeExtraCycle(); break;
-    case 5: call(word); chargeExtraCycle(); break;
-    case 6: retlw(word); chargeExtraCycle(); break;
-    case 7: btfss(word); break;
-    case 8: btfsc(word); break;
-    case 9: bsf(word); break;
-    case 10: bcf(word); break;
-    case 11: incfsz(word); break;
-    case 12: swapf(word); break;
-    case 13: rlf(word); break;
-    case 14: rrf(word); break;
-    case 15: decfsz(word); break;
-    case 16: incf(word); break;
-    case 17: comf(word); break;
-    case 18: movf(word); break;
-    case 19: addwf(word); break;
-    case 20: xorwf(word); break;
-    case 21: andwf(word); break;
-    case 22: iorwf(word); break;
-    case 23: decf(word); break;
-    case 24: subwf(word); break;
-    case 25: clrf(word); break;
-    case 26: clrw(word); break;
-    case 27: movwf(word); break;
-    case 28: tris(word); break;
-    case 29: clrwdt(word); break;
-    case 30: sleep(word); break;
-    case 31: option(word); break;
-    case 32: nop(word); break;
-    default: __builtin_unreachable();
+    switch (Mnemonic(entry.row)) {
+#define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
+    case Mnemonic::name:                                                 \
+        handler(word);                                                   \
+        if constexpr (cycles == 2)                                       \
+            chargeExtraCycle();                                          \
+        break;
+        CORVEL_INSTRUCTION_SET(CORVEL_DISPATCH)
+#undef CORVEL_DISPATCH
+    default:
+        __builtin_unreachable();
     }
     // Counted apart from IC: incremented together, the two counters become
     // one 16-byte store that the next fetch cannot forward from.
     ++MC;
+}
+
+Engine::Predecoded Engine::decodeAgain(size_t at, uint16_t word)
+{
+    const Predecoded entry{word, kDecode[word & 0xFFF]};
+    predecoded_[at] = entry;
+    return entry;
+}
+
+void Engine::preparePredecoded()
+{
+    if (predecoded_.size() != ROM.size()) [[unlikely]]
+        predecoded_.assign(ROM.size(), Predecoded{});
 }
 
 // ---- Passes ----
@@ -497,18 +477,25 @@ inline void Engine::executeInstruction()
 // plans the peripherals afresh.
 void Engine::finishPass()
 {
+    preparePredecoded();
     passPrepared_ = false;
     replanPeripherals();
     if (peripheralStep())
         executeInstruction();
+    flushLazyCycles();
 }
 
 // The hot path of the simulation: everything the pass calls is inlined into
 // it (flatten), and the check for a stop address exists only when one is set.
-template <bool kStopAddress, bool kWatchFlags>
+template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
+    preparePredecoded();
+    // As the wait compares it: an instruction is due CuclPerCycMK x Factor
+    // ticks after the due time.
+    const double lag = kPaced ? double(CuclPerCycMK) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;
+    bool granted = kPaced;
     replanPeripherals();
     uint64_t remaining = maxPasses;
     bool prepared = passPrepared_;
@@ -531,21 +518,42 @@ template <bool kStopAddress, bool kWatchFlags>
             return {RunStop::Address, maxPasses - remaining};
         if (remaining == 0) [[unlikely]]
             return {RunStop::PassLimit, maxPasses};
+        if constexpr (kPaced) {
+            if (!granted) {
+                if (double(sliceNow_ - LastTSC) < lag)
+                    return {RunStop::NotDue, maxPasses - remaining};
+                LastTSC += pacingCycleTicks();
+            }
+            granted = false;
+        }
         --remaining;
         if (peripheralStep())
             executeInstruction();
     }
 }
 
+// Each batch ends with the lazily counted cycles counted in, so the main
+// program sees the timer and the watchdog where the program left them.
 RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 {
-    return stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
-                           : runPasses<true, false>(maxPasses, stopAddress);
+    const RunResult result = stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
+                                             : runPasses<true, false>(maxPasses, stopAddress);
+    flushLazyCycles();
+    return result;
 }
 
 RunResult Engine::runFastestBatch(uint64_t maxPasses)
 {
-    return runPasses<false, true>(maxPasses, -1);
+    const RunResult result = runPasses<false, true>(maxPasses, -1);
+    flushLazyCycles();
+    return result;
+}
+
+RunResult Engine::runPacedSlice(uint64_t maxPasses)
+{
+    const RunResult result = runPasses<false, true, true>(maxPasses, -1);
+    flushLazyCycles();
+    return result;
 }
 
 } // namespace corvel

@@ -3,6 +3,8 @@
 // change of the timer's prescaler.
 #include "engine/peripherals.h"
 
+#include <cmath>
+
 namespace corvel {
 namespace {
 
@@ -36,13 +38,119 @@ bool Engine::resetPinLow() const
 // allowance and a cleared watchdog.
 void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange)
 {
+    flushLazyCycles();
     ResetMC(byResetPin, byWatchdog, byPinChange, byComparatorChange);
     replanPeripherals();
     wrapAllowance_ = true;
     I = ROM_Size - 1;
     PC = pcMask_;
-    TaktsWDT = 0.0;
     tmr0Hold_ = 0;
+    clearWatchdogCount();
+}
+
+// ---- Timer 0 and the watchdog counted lazily ----
+// While nothing watches them pass by pass (no register breakpoint on the
+// timer rows, the chip awake), timer 0 on the instruction clock and the
+// watchdog only add up the cycles of each pass; the registers, change marks
+// and TaktsWDT are brought to what counting each pass would have left
+// whenever the program or the main program could look.
+
+void Engine::flushLazyCycles()
+{
+    if (!lazyCycles_)
+        return;
+    const uint64_t cycles = lazyCycles_;
+    lazyCycles_ = 0;
+    if (watchdogLazy_) {
+        // Sums of cycles times a power of two: exact, as the pass-by-pass
+        // sum is.
+        TaktsWDT += double(cycles) * watchdogShare_;
+        armWatchdogLimit();
+    }
+    if (timerLazy_)
+        countLazyTimerCycles(cycles, lastLazyCycles_);
+}
+
+// What the watchdog had yet to count is dropped with the count; the timer
+// still counts its share.
+void Engine::clearWatchdogCount()
+{
+    if (const uint64_t cycles = lazyCycles_) {
+        lazyCycles_ = 0;
+        if (timerLazy_)
+            countLazyTimerCycles(cycles, lastLazyCycles_);
+    }
+    TaktsWDT = 0.0;
+    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFromZero_ : UINT64_MAX;
+}
+
+void Engine::armWatchdogLimit()
+{
+    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFrom(TaktsWDT) : UINT64_MAX;
+}
+
+// The largest count of further cycles that leaves a watchdog count of
+// `count` at or below PeriodWDT, as the pass-by-pass comparison sees it.
+uint64_t Engine::watchdogLimitFrom(double count) const
+{
+    const double period = PeriodWDT;
+    const auto within = [&](double cycles) { return count + cycles * watchdogShare_ <= period; };
+    if (!within(0.0))
+        return 0;
+    double limit = std::floor((period - count) / watchdogShare_);
+    while (limit > 0 && !within(limit))
+        limit -= 1;
+    while (within(limit + 1))
+        limit += 1;
+    return uint64_t(limit);
+}
+
+// This pass's cycles run the watchdog out; the timer does not count them,
+// as the reset comes before its step.
+void Engine::watchdogRunsOut(int cycles)
+{
+    lazyCycles_ -= uint64_t(cycles);
+    const bool watchdogLazy = watchdogLazy_;
+    watchdogLazy_ = false; // TaktsWDT starts again from 0 anyway
+    flushLazyCycles();
+    watchdogLazy_ = watchdogLazy;
+    restartAfterReset(false, true, false, false);
+}
+
+// What `cycles` passes of tmr0Tick() would have left: the count, TMR0 and
+// the prescaler row, and their marks as the last pass's tick set them.
+// The first cycles after a program write to TMR0 do not count.
+void Engine::countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles)
+{
+    const uint64_t hold = tmr0Hold_;
+    const uint64_t heldInAll = std::min(cycles, hold);
+    const uint64_t heldBeforeLast = std::min(cycles - lastCycles, hold);
+    tmr0Hold_ = uint8_t(hold - heldInAll);
+    const uint64_t counted = cycles - heldInAll;
+    const uint64_t countedInLast = lastCycles - (heldInAll - heldBeforeLast);
+    const uint64_t ratio = uint64_t(Tmr0Ratio);
+    // The count wraps at 256 x ratio, a power of two.
+    const uint64_t wrapMask = 256 * ratio - 1;
+    const uint64_t after = (uint64_t(Tmr0Counts) + counted) & wrapMask;
+    const uint64_t before = (uint64_t(Tmr0Counts) + counted - countedInLast) & wrapMask;
+    Tmr0Counts = int32_t(after);
+    const int shift = std::countr_zero(uint32_t(ratio));
+    // With one pass counted, the last tick compared with the rows as they
+    // stand; with more, with what the tick before it stored.
+    const bool onePass = cycles == lastCycles;
+    storeLazyTimerRow(reg::TMR0, onePass ? RAM[reg::TMR0].load() : uint8_t(before >> shift), uint8_t(after >> shift));
+    storeLazyTimerRow(reg::Prescaler, onePass ? RAM[reg::Prescaler].load() : uint8_t(before & (ratio - 1)),
+        uint8_t(after & (ratio - 1)));
+}
+
+// storeTimerRow() without the breakpoint, which the lazy count excludes.
+void Engine::storeLazyTimerRow(int index, uint8_t before, uint8_t after)
+{
+    TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
+    descriptor.delta = true;
+    descriptor.deltabit = 0xFF;
+    descriptor.greenDelta = before == after;
+    RAM[size_t(index)] = after;
 }
 
 // Channel 2 and up (CHS1 = 1) read the internal reference.
@@ -96,6 +204,7 @@ void Engine::sleepStep()
 // wiring). A pin with nothing wired to it is not read; it is undriven.
 void Engine::planPeripherals()
 {
+    flushLazyCycles();
     wiredPorts_ = 0;
     if (chipLink_) {
         for (const int32_t port : {PinMCLR, PinT0CKI, int32_t(0), int32_t(1)}) {
@@ -105,7 +214,7 @@ void Engine::planPeripherals()
     }
     const auto wired = [&](int32_t port) { return chipLink_ && (port < 0 || port >= 64 || (wiredPorts_ >> port & 1)); };
 
-    uint8_t work = 0;
+    uint16_t work = 0;
     if ((CfgNoMCLRE < 0 || Config[size_t(CfgNoMCLRE)] == 1) && wired(PinMCLR))
         work |= kResetPinStep;
     if (AdrADCON0 >= 0)
@@ -113,22 +222,43 @@ void Engine::planPeripherals()
     const uint8_t comparator = AdrCMCON0 >= 0 ? RAM[size_t(AdrCMCON0)].load() : 0;
     if (comparator & cmcon0::CMPON)
         work |= kComparatorStep;
-    if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1)
-        work |= kWatchdogStep;
+    // A sleeping chip counts pass by pass: its timer stands while the
+    // watchdog runs.
+    watchdogLazy_ = false;
+    timerLazy_ = false;
+    const uint8_t optionBits = RAM[reg::OPTION];
+    if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1) {
+        if (SleepMode) {
+            work |= kWatchdogStep;
+        } else {
+            watchdogLazy_ = true;
+            work |= kLazyCycles;
+            watchdogShare_ = 1.0;
+            if (optionBits & option::PSA) {
+                WdtDivisor = uint8_t(1u << (optionBits & option::PS));
+                watchdogShare_ = 1.0 / double(WdtDivisor);
+            }
+        }
+    }
     if (SleepMode)
         work |= kSleepStep;
 
     // The clock is the comparator output while the comparator drives the
     // timer, else the instruction clock (T0CS = 0, or FOSC4 routing it out
     // to the timer's own pin), else the T0CKI pin.
-    const uint8_t optionBits = RAM[reg::OPTION];
     if (const int32_t ratio = timer0Ratio(optionBits); ratio != Tmr0Ratio)
         retuneTimer0(ratio);
     if ((comparator & (cmcon0::CMPON | cmcon0::CMPT0CS)) == cmcon0::CMPON) {
         work |= kTimerEdges;
         timerClock_ = TimerClock::Comparator;
     } else if (!(optionBits & option::T0CS) || (HasFOSC4 && (RAM[reg::OSCCAL] & kOscCalFosc4))) {
-        work |= kTimerCycles;
+        // A breakpoint on the timer's rows is checked at every tick.
+        if (SleepMode || MatrixRAM[reg::TMR0].BreakPoint || MatrixRAM[reg::Prescaler].BreakPoint) {
+            work |= kTimerCycles;
+        } else {
+            timerLazy_ = true;
+            work |= kLazyCycles;
+        }
     } else if (wired(PinT0CKI)) {
         work |= kTimerEdges;
         timerClock_ = TimerClock::Pin;
@@ -137,6 +267,9 @@ void Engine::planPeripherals()
         timerClock_ = TimerClock::UnwiredPin;
     }
     peripheralWork_ = work;
+    if (watchdogLazy_)
+        watchdogLimitFromZero_ = watchdogLimitFrom(0.0);
+    armWatchdogLimit();
 }
 
 // A new prescaler ratio or assignment leaves TMR0 as it is, as on the chip;

@@ -144,9 +144,9 @@ inline bool Engine::peripheralStep()
         return true;
     if (peripheralWork_ & kReplan) [[unlikely]]
         planPeripherals();
-    const uint8_t work = peripheralWork_;
+    const uint16_t work = peripheralWork_;
     const int cycles = twoCycleMark_ ? 2 : 1;
-    if (work & (kResetPinStep | kConverterStep | kComparatorStep | kWatchdogStep | kSleepStep)) {
+    if (work & (kResetPinStep | kConverterStep | kComparatorStep | kWatchdogStep | kSleepStep | kLazyCycles)) {
         if ((work & kResetPinStep) && resetPinLow()) [[unlikely]] {
             restartAfterReset(true, false, false, false);
             return false;
@@ -155,6 +155,14 @@ inline bool Engine::peripheralStep()
             converterStep(cycles);
         if (work & kComparatorStep)
             comparatorStep();
+        if (work & kLazyCycles) {
+            lazyCycles_ += uint64_t(cycles);
+            if (lazyCycles_ > watchdogLimit_) [[unlikely]] {
+                watchdogRunsOut(cycles);
+                return false;
+            }
+            lastLazyCycles_ = uint8_t(cycles);
+        }
         if ((work & kWatchdogStep) && watchdogStep(cycles))
             return false;
         if (work & kSleepStep) {
@@ -179,7 +187,7 @@ inline bool Engine::peripheralStep()
         case TimerClock::UnwiredPin:
             // Once the input has risen it stays: nothing more to count.
             countTimer0Edge(true, held);
-            peripheralWork_ &= uint8_t(~kTimerEdges);
+            peripheralWork_ &= uint16_t(~kTimerEdges);
             break;
         }
     }

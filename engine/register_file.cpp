@@ -177,6 +177,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         writeMasked(index, mask, value, internal);
         return;
     case RegisterKind::Tmr0: {
+        flushLazyCycles();
         auto& stored = RAM[reg::TMR0];
         mark(reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
@@ -269,6 +270,8 @@ int Engine::indfPointer(uint8_t fsr) const
 
 void Engine::refreshIndfMirror()
 {
+    // The mirror may show TMR0.
+    flushLazyCycles();
     RAM[reg::INDF] = RAM[size_t(indfPointer(RAM[reg::FSR]))];
 }
 

@@ -25,6 +25,9 @@ inline uint8_t Engine::readFile(int index)
     }
     case RegisterKind::Port:
         return portAsRead(index);
+    case RegisterKind::Tmr0:
+        flushLazyCycles();
+        return RAM[size_t(index)];
     case RegisterKind::Pcl:
         // The program counter has moved on to the next instruction by the
         // time the executing one reads it.

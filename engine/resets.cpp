@@ -80,7 +80,7 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
 
 void Engine::ClrWdtStatus()
 {
-    TaktsWDT = 0.0;
+    clearWatchdogCount();
     // Through the register write, with change marks and breakpoints, as the
     // one way besides the resets that reaches \TO and \PD.
     writeMasked(reg::STATUS, status::TO | status::PD, uint8_t(status::TO | (SleepMode ? 0 : status::PD)), true);

@@ -30,6 +30,7 @@ void Engine::startRun()
     IC = 0;
     MC = 0;
     TaktsWDT = 0.0;
+    lazyCycles_ = 0;
     PeriodWDT = watchdogPeriodCycles(rtCrystalFreq >= 4 ? rtCrystalFreq : lastValidCrystalFreq_);
     Tmr0Counts = 0;
     tmr0Hold_ = 0;

@@ -3,6 +3,7 @@
 // end-of-memory check and the instruction of each pass it waits as the
 // pacing demands; every wait ends at once when a run flag changes.
 #include <algorithm>
+#include <cmath>
 
 #include "engine/engine.h"
 
@@ -12,11 +13,9 @@ namespace {
 
 constexpr int64_t kPollTicks = 10'000'000;     // pause and step requests: 10 ms
 constexpr int64_t kRefreshPollTicks = 1'000'000; // the refresh after a fixed delay: 1 ms
-// Real-time pacing sleeps through a long wait and spins the last stretch, for
-// the precision of one machine cycle.
-constexpr int64_t kSpinTicks = 2'000'000;
 constexpr int32_t kLowestCrystalFreq = 4; // one machine cycle is four oscillator periods
-// Passes per batch at the fastest rate; any flag change ends a batch early.
+// Passes per batch at the fastest rate, and at most per batch of a
+// real-time slice; any flag change ends a batch early.
 constexpr uint64_t kFastestBatchPasses = 4096;
 
 // The engine whose run the calling thread is.
@@ -99,19 +98,23 @@ void Engine::runThreadBody()
 }
 
 // At the fastest rate nothing is waited for between passes, so after one
-// wait the passes run in a batch through the inlined pass loop. The batch
-// ends before a pass that a run flag or a pacing change since its start
-// concerns, and the wait takes over there as it would have after every pass.
+// wait the passes run in a batch through the inlined pass loop. Real time
+// alone runs the same way in slices: after a wait, every instruction that
+// is due by then. A batch ends before a pass that a run flag or a pacing
+// change since its start concerns, and the wait takes over there as it
+// would have after every pass.
 void Engine::runPassesOnThread()
 {
     const auto relaxed = std::memory_order_relaxed;
     while (beginPass()) {
         if (!waitForPass())
             return;
-        if (!StepByStep.load(relaxed) && !Delay.load(relaxed) && !RealTime.load(relaxed))
-            runFastestBatch(kFastestBatchPasses);
-        else
+        if (StepByStep.load(relaxed) || Delay.load(relaxed))
             finishPass();
+        else if (RealTime.load(relaxed))
+            runPacedSlice(kFastestBatchPasses);
+        else
+            runFastestBatch(kFastestBatchPasses);
     }
 }
 
@@ -192,27 +195,32 @@ bool Engine::delayPassed()
 
 // An instruction may start once CuclPerCycMK x Factor ticks have passed
 // since LastTSC; each cycle moves LastTSC on by CuclPerCycMK / Factor, so
-// the program runs at Factor times real time.
+// the program runs at Factor times real time. The thread never spins: it
+// sleeps until the instruction is due, and at least one slice, so that a
+// wake-up runs all the instructions due by then (the slice's batch checks
+// each against the time read here). The long-run rate stays exact; an
+// instruction runs late by up to a slice, with the others due in it.
 bool Engine::cycleDue(uint64_t seen)
 {
     const auto relaxed = std::memory_order_relaxed;
     const double factor = pacingFactor(Factor.load(relaxed));
+    const int64_t now = clock_->now();
     // A new rate starts from the present: no burst to catch up with the old
     // one, no stall to wait for it.
     const uint64_t changes = pacingChanges_.load(relaxed);
     if (changes != pacingChangesSeen_) {
         pacingChangesSeen_ = changes;
-        LastTSC = clock_->now();
+        LastTSC = now;
     }
     const double due = double(CuclPerCycMK) * factor;
-    const double elapsed = double(clock_->now() - LastTSC);
+    const double elapsed = double(now - LastTSC);
     if (elapsed < due) {
-        const double sleepable = due - elapsed - double(kSpinTicks);
-        if (sleepable > 0)
-            clock_->wait(int64_t(std::min(sleepable, double(kPollTicks))), flagSignal_, seen);
+        const double sleep = std::min(std::max(std::ceil(due - elapsed), double(sliceTicks_)), double(kPollTicks));
+        clock_->wait(int64_t(sleep), flagSignal_, seen);
         return false;
     }
-    LastTSC += pacingTicksPerCycle(CuclPerCycMK, factor);
+    sliceNow_ = now;
+    LastTSC += pacingCycleTicks();
     return true;
 }
 

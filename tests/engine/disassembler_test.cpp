@@ -50,3 +50,28 @@ TEST(Disassembler, TranslatesTheWordsWhoseTextIsEasyToGetWrong)
 }
 
 } // namespace
+
+namespace {
+
+// Every word reads as the instruction it executes as: the disassembly's
+// mnemonic is the decoder row's, and only words the decoder leaves to NOP
+// without claiming them read "unknown".
+TEST(Disassembler, EveryWordReadsAsTheRowItExecutesAs)
+{
+    int unknown = 0;
+    for (int word = 0; word < 4096; ++word) {
+        const std::string text = corvel::disassemble(std::uint16_t(word)).text;
+        const int row = corvel::decodeRow(std::uint16_t(word));
+        if (text == "unknown") {
+            ++unknown;
+            EXPECT_EQ(row, int(corvel::Mnemonic::NOP)) << word;
+            continue;
+        }
+        const std::string mnemonic = text.substr(0, text.find(' '));
+        EXPECT_EQ(mnemonic, corvel::kInstructionSet[std::size_t(row)].mnemonic) << word;
+        EXPECT_EQ(mnemonic, corvel::mnemonicNames[std::size_t(row)]) << word;
+    }
+    EXPECT_EQ(unknown, 23) << "0x001 and 0x00A..0x01F";
+}
+
+} // namespace

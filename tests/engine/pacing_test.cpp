@@ -22,7 +22,9 @@ void countStop()
 
 // A run on the PIC16F57 (2048 words, its reset pin read on every pass) at
 // 4 MHz: a machine cycle is 1000 ticks. passTimes[n] is the time at which
-// instruction n + 1 began, as the reset pin's read in its pass saw it.
+// instruction n + 1 began, as the reset pin's read in its pass saw it. The
+// real-time wait wakes for each instruction at its due time (no slices),
+// so these times show the due-time arithmetic itself.
 struct PacedRun : testing::Test {
     PacedRun()
     {
@@ -30,6 +32,7 @@ struct PacedRun : testing::Test {
         engine.SelectMC(corvel::kPic16F57);
         engine.setChipLink(&link);
         engine.setRunClock(&clock);
+        engine.setPacingSlice(0);
         link.onRead = [this](int) {
             if (int64_t(passTimes.size()) == engine.IC)
                 passTimes.push_back(clock.time.load());
@@ -153,7 +156,7 @@ TEST_F(PacedRun, RealTimeAfterStepModeStartsFromThePresent)
             engine.Set_RT_parametrs(0, 1, 0, 0, 1.0);
     };
     clock.onWait = [&](int64_t ticks) {
-        if (++stepWaits == 100) { // a second of stepping that never comes
+        if (ticks == 10'000'000 && ++stepWaits == 100) { // a second of stepping that never comes
             resumed = clock.time + ticks;
             engine.Set_RT_parametrs(1, 0, 0, 0, 1.0);
         }
@@ -213,7 +216,7 @@ TEST_F(PacedRun, RealTimeAfterAPauseStartsFromThePresent)
             engine.rtPause = 1;
     };
     clock.onWait = [&](int64_t ticks) {
-        if (++pauseWaits == 50) {
+        if (ticks == 10'000'000 && ++pauseWaits == 50) { // half a second of pause
             resumed = clock.time + ticks;
             engine.rtPause = 0;
             scriptDone = true;
@@ -254,6 +257,126 @@ TEST_F(PacedRun, TheFastestRateNeitherReadsTheClockNorWaits)
     EXPECT_EQ(engine.IC, 2049);
     EXPECT_LE(clock.time, 100) << "only the run start reads the clock";
     EXPECT_EQ(clock.waits, 0);
+}
+
+// Real time in slices, as the product runs it: the thread sleeps a
+// millisecond at a time and then runs every cycle due by then.
+struct SliceCase {
+    const char* name;
+    bool twoCycles; // GOTOs instead of NOPs
+    double factor;
+};
+
+void PrintTo(const SliceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SlicedRealTime : public PacedRun, public testing::WithParamInterface<SliceCase> {};
+
+// Over two simulated seconds the program runs Factor x 2 000 000 cycles
+// within 0.1 % (at most a slice's cycles and the lag off), and the thread
+// gets there by about one wait per slice, looking at the clock a few times
+// per wait, not by spinning.
+TEST_P(SlicedRealTime, KeepsTheRateAndSleepsBetweenSlices)
+{
+    const SliceCase& c = GetParam();
+    if (c.twoCycles)
+        loadJumps();
+    else
+        engine.ROM[2047] = op::GOTO(0); // NOPs from 0 up
+    engine.ROM[2046] = op::GOTO(0);
+    link.onRead = nullptr; // no pass times: a second has a million passes
+    engine.setPacingSlice(1'000'000);
+    constexpr int64_t kSecond = 1'000'000'000;
+    int64_t cyclesAtOne = -1;
+    int64_t waitsAtOne = 0;
+    int64_t readsAtOne = 0;
+    int64_t waits = 0;
+    int64_t reads = 0;
+    clock.onWait = [&](int64_t) {
+        if (cyclesAtOne < 0 && clock.time >= kSecond) {
+            cyclesAtOne = engine.MC;
+            waitsAtOne = clock.waits;
+            readsAtOne = clock.reads;
+        }
+        if (clock.time >= 3 * kSecond && !engine.rtPause) {
+            waits = clock.waits - waitsAtOne;
+            reads = clock.reads - readsAtOne;
+            engine.rtPause = 1;
+        }
+    };
+    engine.Set_RT_parametrs(1, 0, 0, 0, c.factor);
+    runUntilPaused();
+    const double cycles = 2'000'000.0 * c.factor;
+    EXPECT_NEAR(double(engine.MC - cyclesAtOne), cycles, cycles * 0.001) << c.name;
+    EXPECT_EQ(stopCalls, 0);
+    // About one wait per millisecond: far fewer than the cycles run.
+    EXPECT_GE(waits, 1900) << c.name;
+    EXPECT_LE(waits, 2100) << c.name;
+    EXPECT_LE(reads, 3 * waits) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, SlicedRealTime,
+    testing::Values(SliceCase{"OneCycleAtRealTime", false, 1.0}, SliceCase{"OneCycleTwiceAsFast", false, 2.0},
+        SliceCase{"TwoCyclesAtRealTime", true, 1.0}, SliceCase{"TwoCyclesTwiceAsFast", true, 2.0},
+        SliceCase{"OneCycleAtHalfSpeed", false, 0.5}),
+    [](const testing::TestParamInfo<SliceCase>& info) { return std::string(info.param.name); });
+
+// A slice runs many instructions in one go, yet a line breakpoint inside it
+// stops the program before the word, exactly as without slices.
+TEST_F(PacedRun, ASliceStopsAtALineBreakpoint)
+{
+    engine.setPacingSlice(1'000'000);
+    engine.Set_RT_parametrs(1, 0, 0, 0, 1.0);
+    runToBreakpoint(700); // words 2047, 0..699
+    EXPECT_EQ(engine.IC, 701);
+    EXPECT_EQ(engine.I, 700);
+    EXPECT_EQ(engine.rtPause, 1);
+}
+
+// A register breakpoint stops at the instruction that wrote the register,
+// whichever instruction of a slice it is.
+TEST_F(PacedRun, ASliceStopsAtARegisterBreakpoint)
+{
+    for (int word = 0; word < 2046; ++word)
+        engine.ROM[size_t(word)] = op::INCF(0x10, F);
+    engine.ROM[2046] = op::GOTO(0);
+    engine.ROM[2047] = op::GOTO(0);
+    engine.setPacingSlice(1'000'000);
+    onPass = [&](int64_t instructions) {
+        if (instructions == 1500) // well inside a slice
+            engine.MatrixRAM[0x10].BreakPoint = true;
+    };
+    engine.Set_RT_parametrs(1, 0, 0, 0, 1.0);
+    runUntilPaused();
+    EXPECT_EQ(engine.IC, 1501) << "the first write after the breakpoint was set";
+    EXPECT_EQ(engine.I, 1500);
+}
+
+// A change of factor in the middle of a slice ends it; the new rate starts
+// from the present.
+TEST_F(PacedRun, AChangeOfFactorEndsTheSlice)
+{
+    link.onRead = nullptr;
+    engine.ROM[2047] = op::GOTO(0);
+    engine.ROM[2046] = op::GOTO(0);
+    engine.setPacingSlice(1'000'000);
+    int64_t changedAt = 0;
+    int64_t cyclesAtChange = 0;
+    clock.onWait = [&](int64_t) {
+        if (changedAt == 0 && clock.time >= 100'000'000) {
+            changedAt = clock.time;
+            cyclesAtChange = engine.MC;
+            engine.Set_RT_parametrs(1, 0, 0, 0, 4.0);
+        } else if (changedAt && clock.time >= changedAt + 100'000'000) {
+            engine.rtPause = 1;
+        }
+    };
+    engine.Set_RT_parametrs(1, 0, 0, 0, 1.0);
+    runUntilPaused();
+    EXPECT_NEAR(double(cyclesAtChange), 100'000.0, 2000.0);
+    EXPECT_NEAR(double(engine.MC - cyclesAtChange), 400'000.0, 8000.0) << "four times the rate, no catching up";
 }
 
 // Against the real clock, with bounds wide enough for a loaded machine.

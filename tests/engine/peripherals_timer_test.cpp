@@ -387,3 +387,72 @@ TEST(Watchdog, ClrwdtHoldsItOff)
 }
 
 } // namespace
+
+namespace {
+
+// Timer 0 on the instruction clock and the watchdog count between looks:
+// a run of many passes in one go must leave the timer rows, their change
+// marks, the watchdog count and the program where pass-by-pass runs leave
+// them, whatever the program reads, writes or clears on the way.
+struct BatchCase {
+    const char* name;
+    uint8_t option; // loaded by the program's OPTION instruction
+    bool watchdog;
+};
+
+void PrintTo(const BatchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TimerBetweenLooks : public testing::TestWithParam<BatchCase> {};
+
+TEST_P(TimerBetweenLooks, ABatchEndsWhereSinglePassesEnd)
+{
+    const BatchCase& c = GetParam();
+    struct Seen {
+        uint8_t tmr0, prescaler, w, status, marks;
+        double watchdog;
+        int32_t at;
+        int64_t cycles;
+        bool operator==(const Seen&) const = default;
+    };
+    const auto run = [&](uint64_t passesPerBatch) {
+        Chip chip(corvel::kPic12F508);
+        chip.engine.Config[kWdte] = c.watchdog;
+        chip.engine.rtCrystalFreq = 40'000; // a time-out after 180 cycles
+        chip.engine.startRun();
+        chip.jump(0);
+        chip.load({op::MOVLW(c.option), op::OPTION(), op::NOP(), op::MOVF(reg::TMR0, W), op::MOVWF(0x10),
+            op::INCF(reg::TMR0, F), op::NOP(), op::GOTO(7), op::NOP(), op::CLRWDT(), op::BTFSS(0x10, 0),
+            op::GOTO(2), op::MOVLW(0xFD), op::MOVWF(reg::TMR0), op::GOTO(2)});
+        for (uint64_t done = 0; done < 2000; done += passesPerBatch)
+            chip.step(passesPerBatch);
+        const auto& tmr0 = chip.marks(reg::TMR0);
+        const auto& prescaler = chip.marks(reg::Prescaler);
+        const uint8_t marks = uint8_t(tmr0.delta << 0 | tmr0.greenDelta << 1 | prescaler.delta << 2
+            | prescaler.greenDelta << 3);
+        return Seen{chip.reg(reg::TMR0), chip.reg(reg::Prescaler), chip.w(), chip.status(), marks,
+            chip.engine.TaktsWDT, chip.engine.I, chip.engine.MC};
+    };
+    const Seen single = run(1);
+    for (uint64_t batch : {8u, 125u, 2000u}) {
+        const Seen batched = run(batch);
+        EXPECT_EQ(batched.tmr0, single.tmr0) << batch;
+        EXPECT_EQ(batched.prescaler, single.prescaler) << batch;
+        EXPECT_EQ(batched.w, single.w) << batch;
+        EXPECT_EQ(batched.status, single.status) << batch;
+        EXPECT_EQ(batched.marks, single.marks) << batch;
+        EXPECT_EQ(batched.watchdog, single.watchdog) << batch;
+        EXPECT_EQ(batched.at, single.at) << batch;
+        EXPECT_EQ(batched.cycles, single.cycles) << batch;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, TimerBetweenLooks,
+    testing::Values(BatchCase{"NoPrescaler", PSA, false}, BatchCase{"RatioTwo", 0x00, false},
+        BatchCase{"Ratio256", 0x07, false}, BatchCase{"WatchdogAlone", PSA | T0CS, true},
+        BatchCase{"WatchdogWithItsPrescaler", PSA | T0CS | 2, true}, BatchCase{"TimerAndWatchdog", 0x01, true}),
+    [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -36,7 +36,11 @@ public:
         : stepPerRead_(stepPerRead)
     {
     }
-    int64_t now() override { return time.fetch_add(stepPerRead_) + stepPerRead_; }
+    int64_t now() override
+    {
+        reads.fetch_add(1);
+        return time.fetch_add(stepPerRead_) + stepPerRead_;
+    }
     void wait(int64_t ticks, const corvel::RunSignal&, uint64_t) override
     {
         if (onWait)
@@ -49,6 +53,7 @@ public:
 
     std::atomic<int64_t> time{0};
     std::atomic<int64_t> waits{0};
+    std::atomic<int64_t> reads{0};
     std::function<void(int64_t ticks)> onWait; // runs on the simulation thread
 
 private:
