@@ -65,20 +65,7 @@ TNode::~TNode()
 
 float TNode::GetLevel() const
 {
-    // Summed in single precision like every level; an infinite level is a
-    // level, only NaN (not driven) is left out.
-    float sum = 0.0f;
-    std::int32_t count = 0;
-    for (TRCPort* pin : Ports) {
-        if (pin->Direction() < 2)
-            continue;
-        const float level = pin->GetLevel();
-        if (std::isnan(level))
-            continue;
-        sum += level;
-        ++count;
-    }
-    return count == 0 ? NotDrivenLevel : sum / float(count);
+    return MeanLevel([](TRCPort* pin) { return pin->GetLevel(); });
 }
 
 TInfoDevice::~TInfoDevice()

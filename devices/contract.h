@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -255,6 +256,13 @@ public:
     // Mean of the levels of the pins that can drive the node, NaN when none does.
     float GetLevel() const;
 
+    // The same mean with levelOf(pin) asked for each pin that can drive the
+    // node in place of its level callback: a library that knows some of the
+    // pins better than through their callback (its own) still averages
+    // exactly as GetLevel does.
+    template <typename LevelOf>
+    float MeanLevel(LevelOf levelOf) const;
+
     TRCPorts Ports;
 };
 
@@ -399,6 +407,25 @@ public:
     TNode* Node = nullptr;     // where the host wired the pin; null when unconnected
     TDevice* Device = nullptr; // the device the pin belongs to
 };
+
+template <typename LevelOf>
+float TNode::MeanLevel(LevelOf levelOf) const
+{
+    // Summed in single precision like every level; an infinite level is a
+    // level, only NaN (not driven) is left out.
+    float sum = 0.0f;
+    std::int32_t count = 0;
+    for (TRCPort* pin : Ports) {
+        if (pin->Direction() < 2)
+            continue;
+        const float level = levelOf(pin);
+        if (std::isnan(level))
+            continue;
+        sum += level;
+        ++count;
+    }
+    return count == 0 ? NotDrivenLevel : sum / float(count);
+}
 
 // ---------------------------------------------------------------------------
 // The library side of the entry points

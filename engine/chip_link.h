@@ -12,10 +12,12 @@ public:
     // port numbering), NaN when nothing drives it or no node is wired.
     virtual float pinLevel(int port) const = 0;
 
-    // False when no node is wired to port `port`, so that it reads undriven
-    // until the wiring changes. The engine looks again at least every few
-    // thousand instructions; true (the default) has it read the port each
-    // time.
+    // False when port `port` reads undriven until the engine plans again: no
+    // node is wired to it, nothing on its node can drive, or only the chip's
+    // own pins drive the node while the registers that give those pins a
+    // function leave them undriven (a program write to any of them makes the
+    // engine plan again). The engine plans at least every few thousand
+    // instructions; true (the default) has it read the port each time.
     virtual bool portWired(int port) const
     {
         (void)port;

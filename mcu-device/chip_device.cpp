@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <iterator>
 
 #include <QImage>
@@ -17,6 +18,78 @@
 
 namespace corvel {
 namespace {
+
+// ---------------------------------------------------------------------------
+// The pins of the live chip devices, for the level callback. Every pin read
+// another device makes through a node reaches the callback, on the simulation
+// thread among others, so it recognises its argument here without a lock: a
+// slot is claimed by a device, filled with its pins and then published with
+// the device; the callback compares pointers and touches nothing else until
+// one matches. A device that finds no free slot is served through the record
+// of owned objects, which takes a lock.
+
+constexpr std::size_t kMaxChipPins = kMostChipPins;
+
+struct PinTableSlot {
+    std::atomic<bool> claimed{false};
+    std::atomic<ChipDevice*> device{nullptr};
+    std::atomic<int> pinCount{0};
+    std::array<std::atomic<const TObject*>, kMaxChipPins> pins{};
+};
+
+constexpr int kPinTableSlots = 8;
+PinTableSlot pinTable[kPinTableSlots];
+// Devices alive without a slot; while there are none, a pointer the table
+// does not hold is no pin of corvel's.
+std::atomic<int> devicesWithoutSlot{0};
+
+int publishPins(ChipDevice* device)
+{
+    for (int index = 0; index < kPinTableSlots; ++index) {
+        PinTableSlot& slot = pinTable[index];
+        bool expected = false;
+        if (!slot.claimed.compare_exchange_strong(expected, true, std::memory_order_acquire))
+            continue;
+        const int count = std::min(int(device->Port.length()), int(kMaxChipPins));
+        for (int pin = 0; pin < count; ++pin)
+            slot.pins[size_t(pin)].store(device->Port[pin], std::memory_order_relaxed);
+        slot.pinCount.store(count, std::memory_order_relaxed);
+        slot.device.store(device, std::memory_order_release);
+        return index;
+    }
+    devicesWithoutSlot.fetch_add(1);
+    return -1;
+}
+
+void withdrawPins(int index)
+{
+    if (index < 0) {
+        devicesWithoutSlot.fetch_sub(1);
+        return;
+    }
+    PinTableSlot& slot = pinTable[index];
+    slot.device.store(nullptr, std::memory_order_release);
+    slot.pinCount.store(0, std::memory_order_relaxed);
+    for (auto& pin : slot.pins)
+        pin.store(nullptr, std::memory_order_relaxed);
+    slot.claimed.store(false, std::memory_order_release);
+}
+
+ChipDevice* publishedDeviceOf(const TObject* pin)
+{
+    for (PinTableSlot& slot : pinTable) {
+        ChipDevice* device = slot.device.load(std::memory_order_acquire);
+        if (!device)
+            continue;
+        const int count = slot.pinCount.load(std::memory_order_relaxed);
+        for (int index = 0; index < count; ++index) {
+            if (slot.pins[size_t(index)].load(std::memory_order_relaxed) == pin)
+                // The slot may have changed hands while it was searched.
+                return slot.device.load(std::memory_order_acquire) == device ? device : nullptr;
+        }
+    }
+    return nullptr;
+}
 
 // The chip picture's view of the engine. The node levels are those of the
 // chip device the engine is bound to, which is the one being drawn.
@@ -95,6 +168,7 @@ ChipDevice::ChipDevice(Engine& engine, int model, TWindowHandle hostHandle)
                                 pin.inputOnly ? NotDrivenLevel : 0.0f, GetPinLevelMC);
         rememberOwned(port, OwnedKind::ChipPin, this);
     }
+    pinTableSlot_ = publishPins(this);
     const save_data::Record record = save_data::defaultRecord(engine_.Config);
     setLenSaveData(save_data::kLength);
     std::copy(record.begin(), record.end(), SaveData().begin());
@@ -106,6 +180,7 @@ ChipDevice::~ChipDevice()
     if (engine_.chipLink() == &link_)
         engine_.setChipLink(nullptr);
     forgetDeviceMC(this);
+    withdrawPins(pinTableSlot_);
     for (TRCPort* pin : Port)
         forgetOwned(pin);
     forgetOwned(this);
@@ -133,17 +208,57 @@ void ChipDevice::applySaveData()
 // ---------------------------------------------------------------------------
 // What the engine reads and writes through the device
 
+int ChipDevice::ownPort(const TRCPort* pin) const
+{
+    if (pin->Device != this)
+        return -1;
+    const int port = pin->PortNo();
+    return port >= 0 && port < Port.length() && Port[port] == pin ? port : -1;
+}
+
+float ChipDevice::nodeLevel(const TNode& node) const
+{
+    return node.MeanLevel([this](TRCPort* pin) {
+        const int port = ownPort(pin);
+        return port >= 0 ? chipPinLevel(engine_, port) : pin->GetLevel();
+    });
+}
+
+// The node is asked at every read: another device may change its level at
+// any moment. A node the pin alone is on, as the host wires every chip pin
+// at first, has the chip's own level without a look at anything else.
 float ChipDevice::Link::pinLevel(int port) const
 {
     if (port < 0 || port >= device_.Port.length())
         return NotDrivenLevel;
-    const TNode* node = device_.Port[port]->Node;
-    return node ? node->GetLevel() : NotDrivenLevel;
+    const TRCPort* pin = device_.Port[port];
+    const TNode* node = pin->Node;
+    if (!node)
+        return NotDrivenLevel;
+    if (node->Ports.length() == 1 && node->Ports[0] == pin)
+        return pin->Direction() >= 2 ? chipPinLevel(device_.engine_, port) : NotDrivenLevel;
+    return device_.nodeLevel(*node);
 }
 
+// Undriven until the engine plans again: no node, a node nothing can drive,
+// or one that only the chip's own pins drive while the registers that give
+// them a function leave them all undriven. Those registers make the engine
+// plan again when the program writes them.
 bool ChipDevice::Link::portWired(int port) const
 {
-    return port >= 0 && port < device_.Port.length() && device_.Port[port]->Node;
+    if (port < 0 || port >= device_.Port.length())
+        return false;
+    const TNode* node = device_.Port[port]->Node;
+    if (!node)
+        return false;
+    for (const TRCPort* member : node->Ports) {
+        if (member->Direction() < 2)
+            continue;
+        const int own = device_.ownPort(member);
+        if (own < 0 || !chipPinUndrivenByFunction(device_.engine_, own))
+            return true;
+    }
+    return false;
 }
 
 char ChipDevice::Link::unknownBitChoice() const
@@ -175,6 +290,10 @@ ChipDevice* asChipDevice(TObject* sender)
 
 ChipPinOf asChipPin(TObject* sender)
 {
+    if (ChipDevice* device = publishedDeviceOf(sender))
+        return {static_cast<TRCPort*>(sender), device};
+    if (devicesWithoutSlot.load() == 0)
+        return {};
     TDevice* device = ownedDevice(sender, OwnedKind::ChipPin);
     if (!device)
         return {};

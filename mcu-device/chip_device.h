@@ -38,6 +38,14 @@ public:
     // wrong length is made 23 characters first.
     void applySaveData();
 
+    // The level of `node` as TNode::GetLevel gives it, this device's own
+    // pins on it computed from the engine directly instead of through their
+    // level callback.
+    float nodeLevel(const TNode& node) const;
+
+    // The port number of `pin` when it is one of this device's pins, else -1.
+    int ownPort(const TRCPort* pin) const;
+
 private:
     class Link final : public ChipLink {
     public:
@@ -57,10 +65,12 @@ private:
     Engine& engine_;
     int model_;
     Link link_;
+    int pinTableSlot_ = -1; // where the level callback finds the pins, -1 for none
 };
 
 // Checked conversions of a callback's first argument: the chip device or pin
-// corvel created and has not seen freed, else null.
+// corvel created and has not seen freed, else null. asChipPin takes no lock
+// while fewer than a handful of chip devices are alive at once.
 ChipDevice* asChipDevice(TObject* sender);
 struct ChipPinOf {
     TRCPort* pin = nullptr;

@@ -21,17 +21,32 @@ bool isSetIfPresent(const Engine& engine, int32_t address, int bit)
     return address >= 0 && isSet(engine, address, bit);
 }
 
-float latch(const Engine& engine, int index, int bit)
-{
-    return isSet(engine, index, bit) ? kHigh : kLow;
-}
+// What drives a pin, decided by the registers that give the pin a function
+// (OPTION, OSCCAL, CMCON0's enables, ADCON0) and the configuration. Which
+// level that source puts on the pin then depends on the direction and latch
+// bits or the comparator output, which a program changes freely.
+struct PinSource {
+    enum Kind : uint8_t {
+        Undriven,         // an input of some function, the reset or an oscillator pin
+        High,             // the instruction clock, shown as a steady high
+        PortBit,          // the port's latch bit while its direction bit is clear
+        ComparatorOutput, // CMCON0 bit 7
+    };
+    Kind kind = Undriven;
+    int tris = 0;
+    int32_t port = -1;
+    int bit = 0;
+};
 
-// A digital port pin: its direction bit set makes it an input.
-float portPin(const Engine& engine, int tris, int32_t port, int bit)
+constexpr PinSource kUndriven{};
+
+// A digital port pin: its direction bit set makes it an input. A port the
+// model lacks (address -1) drives nothing.
+PinSource portBit(int tris, int32_t port, int bit)
 {
-    if (port < 0 || isSet(engine, tris, bit))
-        return NotDrivenLevel;
-    return latch(engine, port, bit);
+    if (port < 0)
+        return kUndriven;
+    return {PinSource::PortBit, tris, port, bit};
 }
 
 // CMCON0 bit 3 (CMPON) gives GP0 and GP1 to the comparator; with bit 6
@@ -42,7 +57,7 @@ constexpr int kComparatorOutput = 7;
 // T0CS: timer 0 counts the GP2/T0CKI pin, which is then an input.
 constexpr int kTimerClockInput = 5;
 
-float pic10fLevel(const Engine& engine, int port)
+PinSource pic10fSource(const Engine& engine, int port)
 {
     const bool comparatorOn = isSetIfPresent(engine, engine.AdrCMCON0, kComparatorOn);
     switch (port) {
@@ -50,23 +65,23 @@ float pic10fLevel(const Engine& engine, int port)
     case 1:
         // ADCON0 bits 6 and 7 (ANS0, ANS1) make GP0 and GP1 analogue.
         if (isSetIfPresent(engine, engine.AdrADCON0, 6 + port) || comparatorOn)
-            return NotDrivenLevel;
-        return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, port);
+            return kUndriven;
+        return portBit(reg::TRISGPIO, engine.AdrGPIO, port);
     case 2:
         if (comparatorOn && !isSet(engine, engine.AdrCMCON0, kComparatorOutputDisabled))
-            return latch(engine, engine.AdrCMCON0, kComparatorOutput);
+            return {PinSource::ComparatorOutput};
         // FOSC4 puts the instruction clock on GP2; it is shown as a steady high.
         if (engine.HasFOSC4 && isSetIfPresent(engine, engine.AdrOSCCAL, 0))
-            return kHigh;
+            return {PinSource::High};
         if (isSet(engine, reg::OPTION, kTimerClockInput))
-            return NotDrivenLevel;
-        return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, 2);
+            return kUndriven;
+        return portBit(reg::TRISGPIO, engine.AdrGPIO, 2);
     default:
-        return NotDrivenLevel; // GP3 is input-only, whatever MCLRE says
+        return kUndriven; // GP3 is input-only, whatever MCLRE says
     }
 }
 
-float pic12fLevel(const Engine& engine, int port)
+PinSource pic12fSource(const Engine& engine, int port)
 {
     // Only the PIC12F510 has the comparator and the converter. Its ADCON0
     // bits 7..6 (ANS1:ANS0) take AN2 for 01, AN2 and AN0 for 10, all three for 11.
@@ -76,29 +91,29 @@ float pic12fLevel(const Engine& engine, int port)
     switch (port) {
     case 0:
         if (comparatorOn || adcon(7))
-            return NotDrivenLevel;
-        return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, 0);
+            return kUndriven;
+        return portBit(reg::TRISGPIO, engine.AdrGPIO, 0);
     case 1:
         if (comparatorOn || (adcon(7) && adcon(6)))
-            return NotDrivenLevel;
-        return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, 1);
+            return kUndriven;
+        return portBit(reg::TRISGPIO, engine.AdrGPIO, 1);
     case 2:
         if (adcon(7) || adcon(6))
-            return NotDrivenLevel;
+            return kUndriven;
         if (comparatorOn && !isSet(engine, engine.AdrCMCON0, kComparatorOutputDisabled))
-            return latch(engine, engine.AdrCMCON0, kComparatorOutput);
+            return {PinSource::ComparatorOutput};
         if (isSet(engine, reg::OPTION, kTimerClockInput))
-            return NotDrivenLevel;
-        return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, 2);
+            return kUndriven;
+        return portBit(reg::TRISGPIO, engine.AdrGPIO, 2);
     case 4:
     case 5:
         // GP4 and GP5 are port pins only with the internal oscillator
         // (FOSC1:FOSC0 = 10); otherwise they belong to the oscillator.
         if (engine.Config[0] == 0 && engine.Config[1] != 0)
-            return portPin(engine, reg::TRISGPIO, engine.AdrGPIO, port);
-        return NotDrivenLevel;
+            return portBit(reg::TRISGPIO, engine.AdrGPIO, port);
+        return kUndriven;
     default:
-        return NotDrivenLevel;
+        return kUndriven;
     }
 }
 
@@ -119,20 +134,18 @@ constexpr PortPins kPortPins16F5x[] = {
     {28, 4, reg::TRISE, &ModelTable::AdrPORTE, 4},
 };
 
-float pic16f5xLevel(const Engine& engine, int port)
+PinSource pic16f5xSource(const Engine& engine, int port)
 {
     if (port == engine.PinT0CKI || port == engine.PinMCLR)
-        return NotDrivenLevel;
+        return kUndriven;
     for (const PortPins& pins : kPortPins16F5x) {
         if (port >= pins.firstPin && port < pins.firstPin + pins.count)
-            return portPin(engine, pins.tris, engine.*pins.address, pins.firstBit + port - pins.firstPin);
+            return portBit(pins.tris, engine.*pins.address, pins.firstBit + port - pins.firstPin);
     }
-    return NotDrivenLevel;
+    return kUndriven;
 }
 
-} // namespace
-
-float chipPinLevel(const Engine& engine, int port)
+PinSource pinSource(const Engine& engine, int port)
 {
     switch (engine.TypeMC) {
     case kPic10F200:
@@ -141,19 +154,47 @@ float chipPinLevel(const Engine& engine, int port)
     case kPic10F206:
     case kPic10F220:
     case kPic10F222:
-        return pic10fLevel(engine, port);
+        return pic10fSource(engine, port);
     case kPic12F508:
     case kPic12F509:
     case kPic12F510:
     case kPic12F519:
-        return pic12fLevel(engine, port);
+        return pic12fSource(engine, port);
     case kPic16F54:
     case kPic16F57:
     case kPic16F59:
-        return pic16f5xLevel(engine, port);
+        return pic16f5xSource(engine, port);
     default:
-        return NotDrivenLevel;
+        return kUndriven;
     }
+}
+
+float latch(const Engine& engine, int index, int bit)
+{
+    return isSet(engine, index, bit) ? kHigh : kLow;
+}
+
+} // namespace
+
+float chipPinLevel(const Engine& engine, int port)
+{
+    const PinSource source = pinSource(engine, port);
+    switch (source.kind) {
+    case PinSource::High:
+        return kHigh;
+    case PinSource::PortBit:
+        return isSet(engine, source.tris, source.bit) ? NotDrivenLevel : latch(engine, source.port, source.bit);
+    case PinSource::ComparatorOutput:
+        return latch(engine, engine.AdrCMCON0, kComparatorOutput);
+    case PinSource::Undriven:
+        break;
+    }
+    return NotDrivenLevel;
+}
+
+bool chipPinUndrivenByFunction(const Engine& engine, int port)
+{
+    return pinSource(engine, port).kind == PinSource::Undriven;
 }
 
 } // namespace corvel

@@ -15,6 +15,12 @@ namespace corvel {
 // for PIC16F505/506/526, which the engine does not simulate.
 float chipPinLevel(const Engine& engine, int port);
 
+// True when port `port` drives nothing because of what the registers that
+// give the pin a function (OPTION, OSCCAL, CMCON0's enables, ADCON0) and the
+// configuration make of it, whatever the direction bits, the latches and the
+// comparator output hold: the pin stays undriven until one of those changes.
+bool chipPinUndrivenByFunction(const Engine& engine, int port);
+
 } // namespace corvel
 
 // The level callback of every chip pin; NaN for anything that is not a live
