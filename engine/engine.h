@@ -287,12 +287,14 @@ private:
     uint8_t readFile(int index);
     uint8_t portAsRead(int index);
     uint8_t gpioForcedZeros() const;
-    uint8_t pinBits(int firstPort, uint8_t bits) const;
+    uint8_t pinBits(int firstPort, uint8_t bits);
     void mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
     void storePlain(int index, uint8_t mask, uint8_t value);
     void writeMasked(int index, uint8_t mask, uint8_t value, bool internal);
     void writeMapped(int index, uint8_t mask, uint8_t value, bool internal);
     void loadPclLow(uint8_t value);
+    // PC + 1 mirrored into PCL, with PCL's change marks.
+    void stepPc();
     void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
     void writeIndirect(uint8_t mask, uint8_t value, bool internal);
     void writeFsr(uint8_t mask, uint8_t value);
@@ -304,6 +306,60 @@ private:
     int indfPointer(uint8_t fsr) const;
     uint32_t pageBits() const;
     void jumpTo(uint32_t address);
+
+    // The program counter and the counters as the engine works on them: plain
+    // fields, so that the instruction loop keeps them in registers instead of
+    // going through I, PC, IC and MC for each instruction. Whatever works on
+    // them holds the run (HoldRun): the outermost hold takes them from the
+    // shared values and publishes them back when it ends, which is at the end
+    // of each batch of passes, before the stop routine, on an exception and
+    // after each call of the register-file interface. Only the thread that
+    // runs the passes (or, without a run, the caller) holds the run.
+    struct HeldRun {
+        int32_t next = 0;         // I
+        uint32_t pc = 0;          // PC
+        int64_t instructions = 0; // IC
+        int64_t cycles = 0;       // MC
+    };
+    class HoldRun {
+    public:
+        explicit HoldRun(Engine& engine)
+            : engine_(engine)
+        {
+            if (engine_.holdDepth_++ == 0)
+                engine_.takeHeldRun();
+        }
+        ~HoldRun()
+        {
+            if (--engine_.holdDepth_ == 0)
+                engine_.publishHeldRun();
+        }
+        HoldRun(const HoldRun&) = delete;
+        HoldRun& operator=(const HoldRun&) = delete;
+
+    private:
+        Engine& engine_;
+    };
+    void takeHeldRun()
+    {
+        held_ = {I.load(), PC.load(), IC.load(), MC.load()};
+    }
+    void publishHeldRun()
+    {
+        I.store(held_.next);
+        PC.store(held_.pc);
+        IC.store(held_.instructions);
+        MC.store(held_.cycles);
+    }
+    // The chip device's callbacks may look at the counters: they see them as
+    // the executing instruction left them.
+    void publishForCallback()
+    {
+        if (holdDepth_ > 0)
+            publishHeldRun();
+    }
+    HeldRun held_;
+    int holdDepth_ = 0;
 
     // Instructions (instructions.cpp).
     void executeInstruction();
@@ -347,9 +403,9 @@ private:
     // do it.
     void planPeripherals();
     void replanPeripherals() { peripheralWork_ |= kReplan; }
-    float pinLevel(int port) const;
+    float pinLevel(int port);
     void restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
-    bool resetPinLow() const;
+    bool resetPinLow();
     void converterStep(int cycles);
     void completeConversion();
     void comparatorStep();

@@ -42,8 +42,8 @@ inline void Engine::advance()
         chargeExtraCycle();
         return;
     }
-    ++I;
-    IncPC();
+    ++held_.next;
+    stepPc();
 }
 
 // Each machine cycle moves the real-time pacing's due time on by
@@ -51,7 +51,7 @@ inline void Engine::advance()
 inline void Engine::chargeExtraCycle()
 {
     LastTSC += pacingCycleTicks();
-    ++MC;
+    ++held_.cycles;
     twoCycleMark_ = true;
 }
 
@@ -129,8 +129,8 @@ inline void Engine::call(uint16_t word)
     StackAddr[1] = StackAddr[0];
     StackBits[1] = StackBits[0];
     advance();
-    StackAddr[0] = I;
-    StackBits[0] = PC;
+    StackAddr[0] = held_.next;
+    StackBits[0] = held_.pc;
     jumpTo(fieldK(word) | pageBits());
     loadPclLow(fieldK(word));
 }
@@ -142,9 +142,9 @@ inline void Engine::retlw(uint16_t word)
 {
     if (StackCounter > 0)
         --StackCounter;
-    I = StackAddr[0] & romMask_;
+    held_.next = StackAddr[0] & romMask_;
     loadPclLow(uint8_t(StackBits[0]));
-    PC = StackBits[0] & pcMask_;
+    held_.pc = StackBits[0] & pcMask_;
     StackAddr[0] = StackAddr[1];
     StackBits[0] = StackBits[1];
     writeMasked(reg::W, 0xFF, fieldK(word), false);
@@ -190,9 +190,9 @@ inline void Engine::incfsz(uint16_t word)
     const int mapped = bankMapped(fieldF(word));
     const uint8_t result = uint8_t(readFile(mapped) + 1);
     if (result == 0) {
-        ++I;
+        ++held_.next;
         chargeExtraCycle();
-        IncPC();
+        stepPc();
     }
     storeResult(word, mapped, result);
     advance();
@@ -232,9 +232,9 @@ inline void Engine::decfsz(uint16_t word)
     const uint8_t result = uint8_t(readFile(mapped) - 1);
     storeResult(word, mapped, result);
     if (result == 0 && !pclJumped_) {
-        ++I;
+        ++held_.next;
         chargeExtraCycle();
-        IncPC();
+        stepPc();
     }
     advance();
 }
@@ -428,13 +428,13 @@ inline void Engine::nop(uint16_t)
 // two-cycle row.
 inline void Engine::executeInstruction()
 {
-    ++IC;
+    ++held_.instructions;
     twoCycleMark_ = false;
     pclJumped_ = false;
     ++accessEpoch_;
     // The row comes from the predecoded entry, without waiting for the word
     // and the decode table; the entry is checked against the word beside it.
-    const size_t at = size_t(I);
+    const size_t at = size_t(held_.next);
     Predecoded entry = predecoded_[at];
     const uint16_t word = ROM[at];
     if (entry.word != word) [[unlikely]]
@@ -454,7 +454,7 @@ inline void Engine::executeInstruction()
     }
     // Counted apart from IC: incremented together, the two counters become
     // one 16-byte store that the next fetch cannot forward from.
-    ++MC;
+    ++held_.cycles;
 }
 
 Engine::Predecoded Engine::decodeAgain(size_t at, uint16_t word)
@@ -477,6 +477,7 @@ void Engine::preparePredecoded()
 // plans the peripherals afresh.
 void Engine::finishPass()
 {
+    HoldRun hold(*this);
     preparePredecoded();
     passPrepared_ = false;
     replanPeripherals();
@@ -491,6 +492,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
+    HoldRun hold(*this);
     preparePredecoded();
     // As the wait compares it: an instruction is due CuclPerCycMK x Factor
     // ticks after the due time.
@@ -503,18 +505,18 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     for (;;) {
         if (prepared) {
             prepared = false;
-        } else if (I > ROM_Size - 1 || runEnded_) [[unlikely]] {
+        } else if (held_.next > ROM_Size - 1 || runEnded_) [[unlikely]] {
             passPrepared_ = false;
             if (!beginPass())
                 return {RunStop::EndOfMemory, maxPasses - remaining};
-        } else if (ROM_BP[size_t(I)]) [[unlikely]] {
+        } else if (ROM_BP[size_t(held_.next)]) [[unlikely]] {
             rtPause.store(1, std::memory_order_relaxed);
         }
         if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
             return {RunStop::Paused, maxPasses - remaining};
         if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]
             return {RunStop::FlagChanged, maxPasses - remaining};
-        if (kStopAddress && I == stopAddress) [[unlikely]]
+        if (kStopAddress && held_.next == stopAddress) [[unlikely]]
             return {RunStop::Address, maxPasses - remaining};
         if (remaining == 0) [[unlikely]]
             return {RunStop::PassLimit, maxPasses};

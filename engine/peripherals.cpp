@@ -29,7 +29,7 @@ uint8_t conversionOf(float level)
 } // namespace
 
 // Undriven (NaN) is not low.
-bool Engine::resetPinLow() const
+bool Engine::resetPinLow()
 {
     return pinLevel(PinMCLR) <= 1.0f;
 }
@@ -42,8 +42,8 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
     ResetMC(byResetPin, byWatchdog, byPinChange, byComparatorChange);
     replanPeripherals();
     wrapAllowance_ = true;
-    I = ROM_Size - 1;
-    PC = pcMask_;
+    held_.next = ROM_Size - 1;
+    held_.pc = pcMask_;
     tmr0Hold_ = 0;
     clearWatchdogCount();
 }

@@ -48,10 +48,11 @@ constexpr int32_t timer0Ratio(uint8_t optionBits)
 }
 
 // A missing link or an unwired port is undriven.
-inline float Engine::pinLevel(int port) const
+inline float Engine::pinLevel(int port)
 {
     if (!chipLink_ || (port >= 0 && port < 64 && !(wiredPorts_ >> port & 1)))
         return std::numeric_limits<float>::quiet_NaN();
+    publishForCallback();
     return chipLink_->pinLevel(port);
 }
 

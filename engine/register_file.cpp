@@ -85,14 +85,16 @@ void Engine::configureRegisterFile()
 
 bool Engine::ReadRegBit(int index, int bit)
 {
+    HoldRun hold(*this);
     return (readFile(bankMapped(index)) >> bit) & 1;
 }
 
 // A pin reads 1 when undriven or above 1.0 V.
-uint8_t Engine::pinBits(int firstPort, uint8_t bits) const
+uint8_t Engine::pinBits(int firstPort, uint8_t bits)
 {
     if (!chipLink_)
         return bits;
+    publishForCallback();
     uint8_t high = 0;
     for (uint8_t rest = bits; rest; rest &= uint8_t(rest - 1)) {
         const int bit = std::countr_zero(rest);
@@ -158,12 +160,20 @@ uint8_t Engine::portAsRead(int index)
 
 void Engine::WriteRegBit(int index, int bit, bool value, bool internal)
 {
+    HoldRun hold(*this);
     ++accessEpoch_;
     writeMasked(index, uint8_t(1u << bit), value ? 0xFF : 0x00, internal);
 }
 
+void Engine::IncPC()
+{
+    HoldRun hold(*this);
+    stepPc();
+}
+
 void Engine::WriteRegByte(int index, uint8_t value, bool internal)
 {
+    HoldRun hold(*this);
     ++accessEpoch_;
     writeMasked(index, 0xFF, value, internal);
 }
@@ -298,10 +308,10 @@ void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
     if (internal) {
         mark(reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
-        PC = (PC & ~uint32_t(mask)) | (value & mask);
+        held_.pc = (held_.pc & ~uint32_t(mask)) | (value & mask);
         return;
     }
-    const uint8_t low = uint8_t((uint8_t(PC + 1) & ~mask) | (value & mask));
+    const uint8_t low = uint8_t((uint8_t(held_.pc + 1) & ~mask) | (value & mask));
     mark(reg::PCL, mask, uint8_t((stored ^ low) & mask), false);
     stored = low;
     jumpTo(pageBits() | low);

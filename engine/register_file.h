@@ -31,7 +31,7 @@ inline uint8_t Engine::readFile(int index)
     case RegisterKind::Pcl:
         // The program counter has moved on to the next instruction by the
         // time the executing one reads it.
-        return uint8_t(PC + 1);
+        return uint8_t(held_.pc + 1);
     default:
         return RAM[size_t(index)];
     }
@@ -87,14 +87,14 @@ inline void Engine::loadPclLow(uint8_t value)
     auto& stored = RAM[reg::PCL];
     mark(reg::PCL, 0xFF, uint8_t(stored ^ value), false);
     stored = value;
-    PC = (PC & ~0xFFu) | value;
+    held_.pc = (held_.pc & ~0xFFu) | value;
 }
 
-inline void Engine::IncPC()
+inline void Engine::stepPc()
 {
     const uint8_t before = RAM[reg::PCL];
-    PC = (PC + 1) & pcMask_;
-    const uint8_t after = uint8_t(PC);
+    held_.pc = (held_.pc + 1) & pcMask_;
+    const uint8_t after = uint8_t(held_.pc);
     RAM[reg::PCL] = after;
     TMatrixRAM& pcl = MatrixRAM[reg::PCL];
     pcl.delta = true;
@@ -118,8 +118,8 @@ inline uint32_t Engine::pageBits() const
 // inside program memory: a 256-word chip ignores address bit 8.
 inline void Engine::jumpTo(uint32_t address)
 {
-    PC = address & pcMask_;
-    I = int32_t(address) & romMask_;
+    held_.pc = address & pcMask_;
+    held_.next = int32_t(address) & romMask_;
 }
 
 } // namespace corvel

@@ -22,13 +22,14 @@ int64_t Engine::ReadTSC()
 // last word.
 void Engine::startRun()
 {
+    HoldRun hold(*this);
     UserTimer = 0;
     wrapAllowance_ = true;
     twoCycleMark_ = false;
-    I = ROM_Size - 1;
-    PC = pcMask_;
-    IC = 0;
-    MC = 0;
+    held_.next = ROM_Size - 1;
+    held_.pc = pcMask_;
+    held_.instructions = 0;
+    held_.cycles = 0;
     TaktsWDT = 0.0;
     lazyCycles_ = 0;
     PeriodWDT = watchdogPeriodCycles(rtCrystalFreq >= 4 ? rtCrystalFreq : lastValidCrystalFreq_);
@@ -53,25 +54,28 @@ void Engine::startRun()
 // time ends the run.
 bool Engine::beginPass()
 {
+    HoldRun hold(*this);
     if (runEnded_)
         return false;
     if (passPrepared_)
         return true;
-    if (I > ROM_Size - 1) {
+    if (held_.next > ROM_Size - 1) {
         if (wrapAllowance_) {
             wrapAllowance_ = false;
-            I = 0;
-            PC = 0;
+            held_.next = 0;
+            held_.pc = 0;
         } else {
-            I = ROM_Size - 1;
-            PC = pcMask_;
+            held_.next = ROM_Size - 1;
+            held_.pc = pcMask_;
             runEnded_ = true;
+            // The stop routine sees where the run ended.
+            publishHeldRun();
             if (OnStopProc)
                 OnStopProc();
             return false;
         }
     }
-    if (ROM_BP[size_t(I)])
+    if (ROM_BP[size_t(held_.next)])
         rtPause.store(1, std::memory_order_relaxed);
     passPrepared_ = true;
     return true;

@@ -49,6 +49,41 @@ TEST(Run, StartsAtTheLastWordWithAllOnesInPc)
     EXPECT_EQ(run.engine.I, 1);
 }
 
+// The stop routine runs on the thread in the middle of a batch; the counters
+// and the program counter it finds are those of the ended run, not of the
+// batch's start.
+struct StopView {
+    corvel::Engine* engine = nullptr;
+    int32_t next = -1;
+    uint32_t pc = 0;
+    int64_t instructions = -1;
+    int64_t cycles = -1;
+};
+StopView stopView;
+void recordStopView()
+{
+    stopView.next = stopView.engine->I;
+    stopView.pc = stopView.engine->PC;
+    stopView.instructions = stopView.engine->IC;
+    stopView.cycles = stopView.engine->MC;
+}
+
+TEST(Run, TheStopRoutineSeesWhereTheRunEnded)
+{
+    RunningChip run;
+    stopView = StopView{&run.engine};
+    run.engine.OnStopProc = recordStopView;
+    run.engine.ROM[3] = op::GOTO(5); // two cycles
+    // Word 255, then 0..255 (with 4 skipped), then the end.
+    EXPECT_EQ(run.engine.runSynchronously(10000).stop, RunStop::EndOfMemory);
+    EXPECT_EQ(stopView.next, 255);
+    EXPECT_EQ(stopView.pc, 0x1FFu);
+    EXPECT_EQ(stopView.instructions, 256);
+    EXPECT_EQ(stopView.cycles, 257);
+    EXPECT_EQ(run.engine.IC, 256);
+    EXPECT_EQ(run.engine.MC, 257);
+}
+
 TEST(Run, SecondRunPastTheEndEndsTheRun)
 {
     RunningChip run;
