@@ -1,5 +1,7 @@
 #include "engine/catalogue.h"
 
+#include <algorithm>
+
 #include "engine/registers.h"
 
 namespace corvel {
@@ -126,62 +128,86 @@ constexpr ConfigBitEntry kConfig12F510[] = {kFosc0, kFosc1, kWdte, kCp, kMclre, 
 constexpr ConfigBitEntry kConfig12F519[] = {kFosc0, kFosc1, kWdte, kCp, kMclre, kIoscfsBit5, kCpdf};
 constexpr ConfigBitEntry kConfig16F5x[] = {kFosc0, kFosc1, kWdte, kCp};
 
-// ---- Model tables ----
+// ---- Model tables (what a row leaves out is absent: -1) ----
 
-constexpr ModelTable kTable10F200{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = 3,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
+constexpr ModelTable kTable10F200{.AdrOSCCAL = 5, .AdrGPIO = 6, .LastBitGPIO = 3,
     .HasPinWake = true, .HasFOSC4 = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable10F204{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = 7, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = 3,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
+constexpr ModelTable kTable10F204{.AdrOSCCAL = 5, .AdrGPIO = 6, .AdrCMCON0 = 7, .LastBitGPIO = 3,
     .HasPinWake = true, .HasFOSC4 = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable10F220{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = 7, .AdrADRES = 8, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = 3,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
+constexpr ModelTable kTable10F220{.AdrOSCCAL = 5, .AdrGPIO = 6, .AdrADCON0 = 7, .AdrADRES = 8, .LastBitGPIO = 3,
     .HasPinWake = true, .HasFOSC4 = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable12F508{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = 5,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
-    .HasPinWake = true, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable12F510{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = 7, .AdrADCON0 = 8, .AdrADRES = 9, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = 5,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
-    .HasPinWake = true, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable12F519{.AdrOSCCAL = 5, .AdrGPIO = 6,
-    .AdrPORTA = -1, .AdrPORTB = -1, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = 33, .AdrEEDATA = 37, .AdrEEADR = 38,
-    .LastBitGPIO = 5,
-    .LastBitPORTA = -1, .LastBitPORTB = -1, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
-    .HasPinWake = true, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
-constexpr ModelTable kTable16F54{.AdrOSCCAL = -1, .AdrGPIO = -1,
-    .AdrPORTA = 5, .AdrPORTB = 6, .AdrPORTC = -1, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = -1,
-    .LastBitPORTA = 3, .LastBitPORTB = 7, .LastBitPORTC = -1, .LastBitPORTD = -1, .LastBitPORTE = -1,
-    .HasPinWake = false, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = -1, .PinT0CKI = 12, .PinMCLR = 13};
-constexpr ModelTable kTable16F57{.AdrOSCCAL = -1, .AdrGPIO = -1,
-    .AdrPORTA = 5, .AdrPORTB = 6, .AdrPORTC = 7, .AdrPORTD = -1, .AdrPORTE = -1,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = -1,
-    .LastBitPORTA = 3, .LastBitPORTB = 7, .LastBitPORTC = 7, .LastBitPORTD = -1, .LastBitPORTE = -1,
-    .HasPinWake = false, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = -1, .PinT0CKI = 20, .PinMCLR = 21};
-constexpr ModelTable kTable16F59{.AdrOSCCAL = -1, .AdrGPIO = -1,
-    .AdrPORTA = 5, .AdrPORTB = 6, .AdrPORTC = 7, .AdrPORTD = 8, .AdrPORTE = 9,
-    .AdrCMCON0 = -1, .AdrADCON0 = -1, .AdrADRES = -1, .AdrEECON = -1, .AdrEEDATA = -1, .AdrEEADR = -1,
-    .LastBitGPIO = -1,
+constexpr ModelTable kTable12F508{.AdrOSCCAL = 5, .AdrGPIO = 6, .LastBitGPIO = 5,
+    .HasPinWake = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
+constexpr ModelTable kTable12F510{.AdrOSCCAL = 5, .AdrGPIO = 6, .AdrCMCON0 = 7, .AdrADCON0 = 8, .AdrADRES = 9,
+    .LastBitGPIO = 5, .HasPinWake = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
+constexpr ModelTable kTable12F519{.AdrOSCCAL = 5, .AdrGPIO = 6, .AdrEECON = 33, .AdrEEDATA = 37, .AdrEEADR = 38,
+    .LastBitGPIO = 5, .HasPinWake = true, .CfgNoWDTE = 2, .CfgNoMCLRE = 4, .PinT0CKI = 2, .PinMCLR = 3};
+// The PIC16F5x reset pin is always active.
+constexpr ModelTable kTable16F54{.AdrPORTA = 5, .AdrPORTB = 6, .LastBitPORTA = 3, .LastBitPORTB = 7,
+    .CfgNoWDTE = 2, .PinT0CKI = 12, .PinMCLR = 13};
+constexpr ModelTable kTable16F57{.AdrPORTA = 5, .AdrPORTB = 6, .AdrPORTC = 7,
+    .LastBitPORTA = 3, .LastBitPORTB = 7, .LastBitPORTC = 7, .CfgNoWDTE = 2, .PinT0CKI = 20, .PinMCLR = 21};
+constexpr ModelTable kTable16F59{.AdrPORTA = 5, .AdrPORTB = 6, .AdrPORTC = 7, .AdrPORTD = 8, .AdrPORTE = 9,
     .LastBitPORTA = 3, .LastBitPORTB = 7, .LastBitPORTC = 7, .LastBitPORTD = 7, .LastBitPORTE = 7,
-    .HasPinWake = false, .HasFOSC4 = false, .CfgNoWDTE = 2, .CfgNoMCLRE = -1, .PinT0CKI = 32, .PinMCLR = 33};
+    .CfgNoWDTE = 2, .PinT0CKI = 32, .PinMCLR = 33};
+
+// ---- Pins of the chip device, in port order ----
+// T0CKI and MCLR are ports 2 and 3 on the PIC10F and PIC12F, the last two
+// ports on PIC16F54/57/59.
+
+constexpr ChipPin kPins10F200[] = {
+    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins10F204[] = {
+    {"GP0/CIN+", false}, {"GP1/CIN-", false}, {"GP2/T0CKI/COUT/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins10F220[] = {
+    {"GP0/AN0", false}, {"GP1/AN1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
+};
+constexpr ChipPin kPins12F508[] = {
+    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI", false},
+    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
+};
+constexpr ChipPin kPins12F510[] = {
+    {"GP0/AN0/C1IN+", false}, {"GP1/AN1/C1IN-", false}, {"GP2/T0CKI", false},
+    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
+};
+constexpr ChipPin kPins16F505[] = {
+    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3/\\MCLR", true},
+    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0", false}, {"RC1", false},
+    {"RC2", false}, {"RC3", false}, {"RC4", false}, {"RC5/T0CKI", false},
+};
+constexpr ChipPin kPins16F506[] = {
+    {"RB0/AN0/C1IN+", false}, {"RB1/AN1/C1IN-", false}, {"RB2/AN2/C1OUT", false}, {"RB3/\\MCLR", true},
+    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0/C2IN+", false}, {"RC1/C2IN-", false},
+    {"RC2/CVref", false}, {"RC3", false}, {"RC4/C2OUT", false}, {"RC5/T0CKI", false},
+};
+// The port pins of PIC16F59, which has every port; each PIC16F5x has the
+// leading ones of these, then its T0CKI and MCLR pins.
+constexpr ChipPin kPortPins16F5x[] = {
+    {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
+    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
+    {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
+    {"RC0", false}, {"RC1", false}, {"RC2", false}, {"RC3", false},
+    {"RC4", false}, {"RC5", false}, {"RC6", false}, {"RC7", false},
+    {"RD0", false}, {"RD1", false}, {"RD2", false}, {"RD3", false},
+    {"RD4", false}, {"RD5", false}, {"RD6", false}, {"RD7", false},
+    {"RE4", false}, {"RE5", false}, {"RE6", false}, {"RE7", false},
+};
+
+template <std::size_t PortPins>
+constexpr std::array<ChipPin, PortPins + 2> pins16F5x()
+{
+    std::array<ChipPin, PortPins + 2> pins{};
+    for (std::size_t pin = 0; pin < PortPins; ++pin)
+        pins[pin] = kPortPins16F5x[pin];
+    pins[PortPins] = {"T0CKI", true};
+    pins[PortPins + 1] = {"MCLR", true};
+    return pins;
+}
+constexpr auto kPins16F54 = pins16F5x<12>();
+constexpr auto kPins16F57 = pins16F5x<20>();
+constexpr auto kPins16F59 = pins16F5x<32>();
 
 // ---- Power-on values (TMR0 and the general-purpose registers start unknown) ----
 
@@ -253,60 +279,99 @@ constexpr uint16_t kConfigCpOff = 1u << 3;
 constexpr uint16_t kConfigXtCpOff = 1u << 1 | 1u << 3;
 
 constexpr ModelEntry kModels[] = {
-    {.index = kPic10F200, .name = "PIC10F200", .romSize = 256, .pcLen = 9, .sfrCount = 11, .gprCount = 16,
+    {.index = kPic10F200, .name = "PIC10F200",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F200, .pins = kPins10F200, .configFamily = ConfigFamily::Pic10F20x,
+        .romSize = 256, .pcLen = 9, .sfrCount = 11, .gprCount = 16,
         .sfrRows = kRows10F200, .gprRanges = kGpr10To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F20x, .table = kTable10F200, .powerOn = kPowerOn10F200,
         .runReset = kRunReset10F20x, .wakeUpFlags = true},
-    {.index = kPic10F202, .name = "PIC10F202", .romSize = 512, .pcLen = 10, .sfrCount = 11, .gprCount = 24,
+    {.index = kPic10F202, .name = "PIC10F202",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F200, .pins = kPins10F200, .configFamily = ConfigFamily::Pic10F20x,
+        .romSize = 512, .pcLen = 10, .sfrCount = 11, .gprCount = 24,
         .sfrRows = kRows10F200, .gprRanges = kGpr08To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F20x, .table = kTable10F200, .powerOn = kPowerOn10F200,
         .runReset = kRunReset10F20x, .wakeUpFlags = true},
-    {.index = kPic10F204, .name = "PIC10F204", .romSize = 256, .pcLen = 9, .sfrCount = 12, .gprCount = 16,
+    {.index = kPic10F204, .name = "PIC10F204",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F204, .pins = kPins10F204, .configFamily = ConfigFamily::Pic10F20x,
+        .romSize = 256, .pcLen = 9, .sfrCount = 12, .gprCount = 16,
         .sfrRows = kRows10F204, .gprRanges = kGpr10To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F20x, .table = kTable10F204, .powerOn = kPowerOn10F204,
         .runReset = kRunReset10F20x, .wakeUpFlags = true},
-    {.index = kPic10F206, .name = "PIC10F206", .romSize = 512, .pcLen = 10, .sfrCount = 12, .gprCount = 24,
+    {.index = kPic10F206, .name = "PIC10F206",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F204, .pins = kPins10F204, .configFamily = ConfigFamily::Pic10F20x,
+        .romSize = 512, .pcLen = 10, .sfrCount = 12, .gprCount = 24,
         .sfrRows = kRows10F204, .gprRanges = kGpr08To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F20x, .table = kTable10F204, .powerOn = kPowerOn10F204,
         .runReset = kRunReset10F20x, .wakeUpFlags = true},
-    {.index = kPic10F220, .name = "PIC10F220", .romSize = 256, .pcLen = 9, .sfrCount = 13, .gprCount = 16,
+    {.index = kPic10F220, .name = "PIC10F220",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F220, .pins = kPins10F220, .configFamily = ConfigFamily::Pic10F22x,
+        .romSize = 256, .pcLen = 9, .sfrCount = 13, .gprCount = 16,
         .sfrRows = kRows10F220, .gprRanges = kGpr10To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F22x, .table = kTable10F220, .powerOn = kPowerOn10F220,
         .runReset = kRunReset10F22x, .wakeUpFlags = true},
-    {.index = kPic10F222, .name = "PIC10F222", .romSize = 512, .pcLen = 10, .sfrCount = 13, .gprCount = 23,
+    {.index = kPic10F222, .name = "PIC10F222",
+        .package = Package::Dip8, .pinout = Pinout::Pic10F220, .pins = kPins10F220, .configFamily = ConfigFamily::Pic10F22x,
+        .romSize = 512, .pcLen = 10, .sfrCount = 13, .gprCount = 23,
         .sfrRows = kRows10F220, .gprRanges = kGpr09To1F, .defaultConfig = kConfigCpOff,
         .configBits = kConfig10F22x, .table = kTable10F220, .powerOn = kPowerOn10F220,
         .runReset = kRunReset10F22x, .wakeUpFlags = true},
-    {.index = kPic12F508, .name = "PIC12F508", .romSize = 512, .pcLen = 10, .sfrCount = 11, .gprCount = 25,
+    {.index = kPic12F508, .name = "PIC12F508",
+        .package = Package::Dip8, .pinout = Pinout::Pic12F508, .pins = kPins12F508, .configFamily = ConfigFamily::Pic12F,
+        .romSize = 512, .pcLen = 10, .sfrCount = 11, .gprCount = 25,
         .sfrRows = kRows12F508, .gprRanges = kGpr07To1F, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig12F508, .table = kTable12F508, .powerOn = kPowerOn12F508,
         .runReset = kRunReset12F508, .wakeUpFlags = true},
     // The 1024-word PIC12F509 and PIC12F519 count their program counter in
     // eleven bits, the PIC12F510 in ten.
-    {.index = kPic12F509, .name = "PIC12F509", .romSize = 1024, .pcLen = 11, .sfrCount = 11, .gprCount = 41,
+    {.index = kPic12F509, .name = "PIC12F509",
+        .package = Package::Dip8, .pinout = Pinout::Pic12F508, .pins = kPins12F508, .configFamily = ConfigFamily::Pic12F,
+        .romSize = 1024, .pcLen = 11, .sfrCount = 11, .gprCount = 41,
         .sfrRows = kRows12F509, .gprRanges = kGpr12F509, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig12F508, .table = kTable12F508, .powerOn = kPowerOn12F509,
         .runReset = kRunReset12F509, .wakeUpFlags = true},
-    {.index = kPic12F510, .name = "PIC12F510", .romSize = 1024, .pcLen = 10, .sfrCount = 14, .gprCount = 38,
+    {.index = kPic12F510, .name = "PIC12F510",
+        .package = Package::Dip8, .pinout = Pinout::Pic12F510, .pins = kPins12F510, .configFamily = ConfigFamily::Pic12F,
+        .romSize = 1024, .pcLen = 10, .sfrCount = 14, .gprCount = 38,
         .sfrRows = kRows12F510, .gprRanges = kGpr12F510, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig12F510, .table = kTable12F510, .powerOn = kPowerOn12F510,
         .runReset = kRunReset12F510, .wakeUpFlags = true},
-    {.index = kPic12F519, .name = "PIC12F519", .romSize = 1024, .pcLen = 11, .sfrCount = 14, .gprCount = 41,
+    {.index = kPic12F519, .name = "PIC12F519",
+        .package = Package::Dip8, .pinout = Pinout::Pic12F508, .pins = kPins12F508, .configFamily = ConfigFamily::Pic12F,
+        .romSize = 1024, .pcLen = 11, .sfrCount = 14, .gprCount = 41,
         .sfrRows = kRows12F519, .gprRanges = kGpr12F509, .defaultConfig = kConfigXtCpOff | 1u << 6,
         .configBits = kConfig12F519, .table = kTable12F519, .powerOn = kPowerOn12F519,
         .runReset = kRunReset12F509, .wakeUpFlags = true},
-    {.index = kPic16F54, .name = "PIC16F54", .romSize = 512, .pcLen = 9, .sfrCount = 12, .gprCount = 25,
+    {.index = kPic16F54, .name = "PIC16F54",
+        .package = Package::Dip18, .pinout = Pinout::Pic16F54, .pins = kPins16F54, .configFamily = ConfigFamily::Pic16F5x,
+        .romSize = 512, .pcLen = 9, .sfrCount = 12, .gprCount = 25,
         .sfrRows = kRows16F54, .gprRanges = kGpr07To1F, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig16F5x, .table = kTable16F54, .powerOn = kPowerOn16F54,
         .runReset = kRunReset16F54, .wakeUpFlags = false},
-    {.index = kPic16F57, .name = "PIC16F57", .romSize = 2048, .pcLen = 11, .sfrCount = 14, .gprCount = 72,
+    {.index = kPic16F57, .name = "PIC16F57",
+        .package = Package::Dip28, .pinout = Pinout::Pic16F57, .pins = kPins16F57, .configFamily = ConfigFamily::Pic16F5x,
+        .romSize = 2048, .pcLen = 11, .sfrCount = 14, .gprCount = 72,
         .sfrRows = kRows16F57, .gprRanges = kGpr16F57, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig16F5x, .table = kTable16F57, .powerOn = kPowerOn16F57,
         .runReset = kRunReset16F57, .wakeUpFlags = false},
-    {.index = kPic16F59, .name = "PIC16F59", .romSize = 2048, .pcLen = 11, .sfrCount = 18, .gprCount = 134,
+    {.index = kPic16F59, .name = "PIC16F59",
+        .package = Package::Dip40, .pinout = Pinout::Pic16F59, .pins = kPins16F59, .configFamily = ConfigFamily::Pic16F5x,
+        .romSize = 2048, .pcLen = 11, .sfrCount = 18, .gprCount = 134,
         .sfrRows = kRows16F59, .gprRanges = kGpr16F59, .defaultConfig = kConfigXtCpOff,
         .configBits = kConfig16F5x, .table = kTable16F59, .powerOn = kPowerOn16F59,
         .runReset = kRunReset16F59, .wakeUpFlags = false},
+};
+
+// Listed for the model selection and the workbench, but not simulated.
+constexpr ModelEntry kListedOnly[] = {
+    {.index = kPic16F505, .name = "PIC16F505",
+        .package = Package::Dip14, .pinout = Pinout::Pic16F505, .pins = kPins16F505,
+        .configFamily = ConfigFamily::None},
+    {.index = kPic16F506, .name = "PIC16F506",
+        .package = Package::Dip14, .pinout = Pinout::Pic16F506, .pins = kPins16F506,
+        .configFamily = ConfigFamily::None},
+    {.index = kPic16F526, .name = "PIC16F526",
+        .package = Package::Dip14, .pinout = Pinout::Pic16F506, .pins = kPins16F506,
+        .configFamily = ConfigFamily::None},
 };
 
 constexpr int registerCount(std::span<const AddressRange> ranges)
@@ -329,6 +394,32 @@ constexpr bool countsAgree()
 }
 static_assert(countsAgree(), "row counts of a model disagree with its rows");
 
+// Every listed index has exactly one row, a package has room for the
+// device's pins, and the largest device has kMostChipPins.
+constexpr bool rowsAgree()
+{
+    int rows[kModelIndexCount] = {};
+    int mostPins = 0;
+    const auto check = [&](const ModelEntry& model) {
+        if (model.index >= kModelIndexCount || int(model.pins.size()) > packagePinCount(model.package))
+            return false;
+        ++rows[model.index];
+        mostPins = std::max(mostPins, int(model.pins.size()));
+        return true;
+    };
+    for (const ModelEntry& model : kModels)
+        if (!check(model))
+            return false;
+    for (const ModelEntry& model : kListedOnly)
+        if (!check(model))
+            return false;
+    for (const int count : rows)
+        if (count != 1)
+            return false;
+    return mostPins == kMostChipPins;
+}
+static_assert(rowsAgree(), "a listed model has no row, two rows or more pins than its package");
+
 } // namespace
 
 const ModelEntry* findModel(int index)
@@ -343,6 +434,26 @@ const ModelEntry* findModel(int index)
 std::span<const ModelEntry> catalogue()
 {
     return kModels;
+}
+
+const ModelEntry* listedModel(int index)
+{
+    if (const ModelEntry* model = findModel(index))
+        return model;
+    for (const ModelEntry& model : kListedOnly) {
+        if (model.index == index)
+            return &model;
+    }
+    return nullptr;
+}
+
+int ioscfsConfigBit(const ModelEntry& model)
+{
+    for (const ConfigBitEntry& bit : model.configBits) {
+        if (bit.descriptionId == kIoscfsBit0.descriptionId)
+            return bit.no;
+    }
+    return -1;
 }
 
 } // namespace corvel

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "engine/corvel_api.h"
-#include "mcu-device/corvel_library.h"
+#include "engine/exports_engine.h"
 
 namespace corvel::exports {
 

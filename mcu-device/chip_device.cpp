@@ -20,83 +20,6 @@ namespace corvel {
 namespace {
 
 // ---------------------------------------------------------------------------
-// Pins of each model, in port order. The port numbers are the engine's pin
-// numbers: T0CKI and MCLR are ports 2 and 3 on the PIC10F and PIC12F, the
-// last two ports on PIC16F54/57/59.
-
-constexpr ChipPin kPins10F200[] = {
-    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
-};
-constexpr ChipPin kPins10F204[] = {
-    {"GP0/CIN+", false}, {"GP1/CIN-", false}, {"GP2/T0CKI/COUT/Fosc4", false}, {"GP3/\\MCLR", true},
-};
-constexpr ChipPin kPins10F220[] = {
-    {"GP0/AN0", false}, {"GP1/AN1", false}, {"GP2/T0CKI/Fosc4", false}, {"GP3/\\MCLR", true},
-};
-constexpr ChipPin kPins12F508[] = {
-    {"GP0", false}, {"GP1", false}, {"GP2/T0CKI", false},
-    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
-};
-constexpr ChipPin kPins12F510[] = {
-    {"GP0/AN0/C1IN+", false}, {"GP1/AN1/C1IN-", false}, {"GP2/T0CKI", false},
-    {"GP3/\\MCLR", true}, {"GP4/OSC2", false}, {"GP5/OSC1/CLKIN", false},
-};
-constexpr ChipPin kPins16F505[] = {
-    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3/\\MCLR", true},
-    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0", false}, {"RC1", false},
-    {"RC2", false}, {"RC3", false}, {"RC4", false}, {"RC5/T0CKI", false},
-};
-constexpr ChipPin kPins16F506[] = {
-    {"RB0/AN0/C1IN+", false}, {"RB1/AN1/C1IN-", false}, {"RB2/AN2/C1OUT", false}, {"RB3/\\MCLR", true},
-    {"RB4/OSC2/CLKOUT", false}, {"RB5/OSC1/CLKIN", false}, {"RC0/C2IN+", false}, {"RC1/C2IN-", false},
-    {"RC2/CVref", false}, {"RC3", false}, {"RC4/C2OUT", false}, {"RC5/T0CKI", false},
-};
-// The port pins of PIC16F59, which has every port; each PIC16F5x has the
-// leading ones of these, then its T0CKI and MCLR pins.
-constexpr ChipPin kPortPins16F5x[] = {
-    {"RA0", false}, {"RA1", false}, {"RA2", false}, {"RA3", false},
-    {"RB0", false}, {"RB1", false}, {"RB2", false}, {"RB3", false},
-    {"RB4", false}, {"RB5", false}, {"RB6", false}, {"RB7", false},
-    {"RC0", false}, {"RC1", false}, {"RC2", false}, {"RC3", false},
-    {"RC4", false}, {"RC5", false}, {"RC6", false}, {"RC7", false},
-    {"RD0", false}, {"RD1", false}, {"RD2", false}, {"RD3", false},
-    {"RD4", false}, {"RD5", false}, {"RD6", false}, {"RD7", false},
-    {"RE4", false}, {"RE5", false}, {"RE6", false}, {"RE7", false},
-};
-
-template <std::size_t PortPins>
-constexpr std::array<ChipPin, PortPins + 2> pins16F5x()
-{
-    std::array<ChipPin, PortPins + 2> pins{};
-    std::copy_n(std::begin(kPortPins16F5x), PortPins, pins.begin());
-    pins[PortPins] = {"T0CKI", true};
-    pins[PortPins + 1] = {"MCLR", true};
-    return pins;
-}
-constexpr auto kPins16F54 = pins16F5x<12>();
-constexpr auto kPins16F57 = pins16F5x<20>();
-constexpr auto kPins16F59 = pins16F5x<32>();
-
-constexpr ChipModel kChipModels[kModelIndexCount] = {
-    {"PIC10F200", kPins10F200},
-    {"PIC10F202", kPins10F200},
-    {"PIC10F204", kPins10F204},
-    {"PIC10F206", kPins10F204},
-    {"PIC10F220", kPins10F220},
-    {"PIC10F222", kPins10F220},
-    {"PIC12F508", kPins12F508},
-    {"PIC12F509", kPins12F508},
-    {"PIC12F510", kPins12F510},
-    {"PIC12F519", kPins12F508},
-    {"PIC16F505", kPins16F505},
-    {"PIC16F506", kPins16F506},
-    {"PIC16F526", kPins16F506},
-    {"PIC16F54", kPins16F54},
-    {"PIC16F57", kPins16F57},
-    {"PIC16F59", kPins16F59},
-};
-
-// ---------------------------------------------------------------------------
 // The pins of the live chip devices, for the level callback. Every pin read
 // another device makes through a node reaches the callback, on the simulation
 // thread among others, so it recognises its argument here without a lock: a
@@ -105,12 +28,7 @@ constexpr ChipModel kChipModels[kModelIndexCount] = {
 // one matches. A device that finds no free slot is served through the record
 // of owned objects, which takes a lock.
 
-constexpr std::size_t kMaxChipPins = [] {
-    std::size_t most = 0;
-    for (const ChipModel& model : kChipModels)
-        most = std::max(most, model.pins.size());
-    return most;
-}();
+constexpr std::size_t kMaxChipPins = kMostChipPins;
 
 struct PinTableSlot {
     std::atomic<bool> claimed{false};
@@ -228,7 +146,7 @@ const QImage& packagePicture(int model)
 
 const ChipModel& chipModel(int model)
 {
-    return kChipModels[knownModel(model)];
+    return *listedModel(knownModel(model));
 }
 
 // ---------------------------------------------------------------------------

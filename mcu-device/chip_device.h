@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 #include "devices/contract.h"
 #include "engine/chip_link.h"
@@ -12,21 +11,13 @@
 
 namespace corvel {
 
-// A pin of a chip model as the device offers it, in port order.
-struct ChipPin {
-    const char* name;  // a backslash marks an active-low function
-    bool inputOnly;    // direction 1, default level NaN; the others drive (direction 3, 0.0 V)
-};
+// Everything the library face knows of a model is its catalogue row
+// (engine/catalogue.h): name, package, pins and configuration family, for
+// all sixteen indices, also PIC16F505/506/526 that the engine cannot simulate.
+using ChipModel = ModelEntry;
 
-// Everything the library face knows of a model, for all sixteen indices,
-// also PIC16F505/506/526 that the engine cannot simulate.
-struct ChipModel {
-    const char* name;
-    std::span<const ChipPin> pins;
-};
-
-// The model of index `model` (0..15); PIC10F200 for any other index, so
-// that a device is always made.
+// The row of model `model` (0..15); PIC10F200's for any other index, so that
+// a device is always made.
 const ChipModel& chipModel(int model);
 
 class ChipDevice : public TDevice {

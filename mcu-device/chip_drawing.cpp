@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/catalogue.h"
 #include "mcu-device/chip_pictures.h"
 
 namespace corvel {
@@ -271,7 +272,7 @@ struct Pic16Layout {
 constexpr Side L = Side::Left;
 constexpr Side R = Side::Right;
 
-constexpr Pic16Layout kPic16F54 = {
+constexpr Pic16Layout kLayout16F54 = {
     {{{0, 0, R, 1}, {0, 1, R, 0}, {0, 2, L, 0}, {0, 3, L, 1},
       {1, 0, L, 5}, {1, 1, L, 6}, {1, 2, L, 7}, {1, 3, L, 8},
       {1, 4, R, 8}, {1, 5, R, 7}, {1, 6, R, 6}, {1, 7, R, 5}}},
@@ -280,7 +281,7 @@ constexpr Pic16Layout kPic16F54 = {
     {5, 66},
 };
 
-constexpr Pic16Layout kPic16F57 = {
+constexpr Pic16Layout kLayout16F57 = {
     {{{0, 0, L, 5}, {0, 1, L, 6}, {0, 2, L, 7}, {0, 3, L, 8},
       {1, 0, L, 9}, {1, 1, L, 10}, {1, 2, L, 11}, {1, 3, L, 12}, {1, 4, L, 13},
       {1, 5, R, 13}, {1, 6, R, 12}, {1, 7, R, 11},
@@ -291,7 +292,7 @@ constexpr Pic16Layout kPic16F57 = {
     {99, 11},
 };
 
-constexpr Pic16Layout kPic16F59 = {
+constexpr Pic16Layout kLayout16F59 = {
     {{{0, 0, L, 0}, {0, 1, L, 1}, {0, 2, L, 2}, {0, 3, L, 3},
       {1, 0, L, 5}, {1, 1, L, 6}, {1, 2, L, 7}, {1, 3, L, 8},
       {1, 4, L, 9}, {1, 5, L, 10}, {1, 6, L, 11}, {1, 7, L, 12},
@@ -365,17 +366,31 @@ void drawChip(QImage& image, const ChipView& chip, bool isRunning)
         return;
 
     Overlay overlay(painter, chip);
-    if (type <= 5)
+    switch (listedModel(type)->pinout) {
+    case Pinout::Pic10F200:
+    case Pinout::Pic10F204:
+    case Pinout::Pic10F220:
         drawPic10F(overlay);
-    else if (type <= 9)
-        drawPic12F(overlay, type == 8);
-    else if (type == 13)
-        drawPic16F5x(overlay, kPic16F54);
-    else if (type == 14)
-        drawPic16F5x(overlay, kPic16F57);
-    else if (type == 15)
-        drawPic16F5x(overlay, kPic16F59);
-    // PIC16F505/506/526: the running picture alone.
+        break;
+    case Pinout::Pic12F508:
+        drawPic12F(overlay, false);
+        break;
+    case Pinout::Pic12F510:
+        drawPic12F(overlay, true);
+        break;
+    case Pinout::Pic16F54:
+        drawPic16F5x(overlay, kLayout16F54);
+        break;
+    case Pinout::Pic16F57:
+        drawPic16F5x(overlay, kLayout16F57);
+        break;
+    case Pinout::Pic16F59:
+        drawPic16F5x(overlay, kLayout16F59);
+        break;
+    case Pinout::Pic16F505:
+    case Pinout::Pic16F506:
+        break; // the running picture alone
+    }
 }
 
 namespace {

@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/catalogue.h"
+
 namespace corvel {
+
+static_assert(kChipModelCount == kModelIndexCount);
 
 namespace {
 
@@ -435,8 +439,8 @@ enum class RunningLabels : uint8_t {
     All,            // PIC16F54/57/59: the overlays name no port pin
 };
 
+// The picture of a pinout: the labels on each side of its package.
 struct PackageLayout {
-    int height;
     RunningLabels runningLabels;
     std::vector<PackagePin> left;  // top to bottom
     std::vector<PackagePin> right; // top to bottom
@@ -453,30 +457,45 @@ constexpr PackagePin timerClockPin(int8_t arrowDy)
     return {"T0CKI", 0, Arrow::In, arrowDy, true};
 }
 
-// The static labels of each package. Where both sides name several functions
-// the lines are stacked and nudged (dy) so that no two labels touch.
+// The height of a package's picture: a row of 18 pixels per pin on each side
+// below the title. The 40-pin body ends one row closer to its last stubs.
+int packageHeight(Package package)
+{
+    switch (package) {
+    case Package::Dip8: return 77;
+    case Package::Dip14: return 131;
+    case Package::Dip18: return 167;
+    case Package::Dip28: return 257;
+    case Package::Dip40: return 364;
+    }
+    return 77;
+}
+
+// The static labels of each pinout, in the order of Pinout. Where both sides
+// name several functions the lines are stacked and nudged (dy) so that no two
+// labels touch.
 const std::vector<PackageLayout>& packageLayouts()
 {
     static const std::vector<PackageLayout> layouts = [] {
         std::vector<PackageLayout> all;
         // 0: PIC10F200, PIC10F202
-        all.push_back({77, RunningLabels::SupplyOnly,
+        all.push_back({RunningLabels::SupplyOnly,
                        {supply("N/C"), supply("Vdd"), {"GP2\nT0CKI\nFosc4", -7}, {"GP1"}},
                        {{"GP3\n\\MCLR", 0, Arrow::In}, supply("Vss"), supply("N/C"), {"GP0"}}});
         // 1: PIC10F204, PIC10F206
-        all.push_back({77, RunningLabels::SupplyOnly,
+        all.push_back({RunningLabels::SupplyOnly,
                        {supply("N/C"), supply("Vdd"), {"GP2/T0CKI\ncout\nFosc4", -7}, {"GP1\nCIN-", -6}},
                        {{"GP3\n\\MCLR", 0, Arrow::In}, supply("Vss"), supply("N/C"), {"GP0\nCIN+", -6}}});
         // 2: PIC10F220, PIC10F222
-        all.push_back({77, RunningLabels::SupplyOnly,
+        all.push_back({RunningLabels::SupplyOnly,
                        {supply("N/C"), supply("Vdd"), {"GP2\nT0CKI\nFosc4", -7}, {"GP1\nAN1", -6}},
                        {{"GP3\n\\MCLR", 0, Arrow::In}, supply("Vss"), supply("N/C"), {"GP0\nAN0", -6}}});
         // 3: PIC12F508, PIC12F509, PIC12F519
-        all.push_back({77, RunningLabels::SupplyOnly,
+        all.push_back({RunningLabels::SupplyOnly,
                        {supply("Vdd"), {"GP5\nOSC1/CLKIN"}, {"GP4\nOSC2", -4}, {"GP3\n\\MCLR", -9, Arrow::In}},
                        {supply("Vss"), {"GP0"}, {"GP1"}, {"GP2\nT0CKI", -6}}});
         // 4: PIC12F510
-        all.push_back({77, RunningLabels::SupplyOnly,
+        all.push_back({RunningLabels::SupplyOnly,
                        {supply("Vdd"), {"GP5\nOSC1\nCLKIN", -7}, {"GP4\nOSC2", -6}, {"GP3\n\\MCLR", -9, Arrow::In}},
                        // The wide first lines stand a word's space clear of the left
                        // labels beside them; C1OUT keeps two blank rows above the
@@ -485,24 +504,24 @@ const std::vector<PackageLayout>& packageLayouts()
                         {"GP1/AN1\nC1IN-", -7, Arrow::Both, 0, false, 2},
                         {"GP2/AN2\nT0CKI\nC1OUT", -12, Arrow::Both, 0, false, 2}}});
         // 5: PIC16F505
-        all.push_back({131, RunningLabels::SingleFunction,
+        all.push_back({RunningLabels::SingleFunction,
                        {supply("Vdd"), {"RB5\nOSC1\nCLKIN", -2}, {"RB4\nOSC2\nCLKOUT", -1},
                         {"RB3\n\\MCLR", 0, Arrow::In}, {"RC5\nT0CKI"}, {"RC4"}, {"RC3"}},
                        {supply("Vss"), {"RB0"}, {"RB1"}, {"RB2"}, {"RC0"}, {"RC1"}, {"RC2"}}});
         // 6: PIC16F506, PIC16F526
-        all.push_back({131, RunningLabels::SingleFunction,
+        all.push_back({RunningLabels::SingleFunction,
                        {supply("Vdd"), {"RB5\nOSC1\nCLKIN", -2}, {"RB4\nOSC2\nCLKOUT", -1},
                         {"RB3\n\\MCLR", 0, Arrow::In}, {"RC5\nT0CKI"}, {"RC4\nC2OUT"}, {"RC3"}},
                        {supply("Vss"), {"RB0/AN0\nC1IN+", -2}, {"RB1/AN1\nC1IN-", -1}, {"RB2/AN2\nC1OUT"},
                         {"RC0\nC2IN+"}, {"RC1\nC2IN-", -1}, {"RC2\nCVref", -6}}});
         // 7: PIC16F54
-        all.push_back({167, RunningLabels::All,
+        all.push_back({RunningLabels::All,
                        {{"RA2"}, {"RA3"}, timerClockPin(0), {"\\MCLR", 0, Arrow::In}, supply("Vss"),
                         {"RB0"}, {"RB1"}, {"RB2"}, {"RB3"}},
                        {{"RA1"}, {"RA0"}, {"OSC1\nCLKIN", 0, Arrow::In}, {"OSC2\nCLKOUT", 0, Arrow::Out},
                         supply("Vdd"), {"RB7"}, {"RB6"}, {"RB5"}, {"RB4"}}});
         // 8: PIC16F57
-        all.push_back({257, RunningLabels::All,
+        all.push_back({RunningLabels::All,
                        {timerClockPin(-1), supply("Vdd"), supply("N/C"), supply("Vss"), supply("N/C"),
                         {"RA0"}, {"RA1"}, {"RA2"}, {"RA3"}, {"RB0"}, {"RB1"}, {"RB2"}, {"RB3"}, {"RB4"}},
                        // The bar of the top row's name keeps clear of the top of the outline.
@@ -510,7 +529,7 @@ const std::vector<PackageLayout>& packageLayouts()
                         {"RC7"}, {"RC6"}, {"RC5"}, {"RC4"}, {"RC3"}, {"RC2"}, {"RC1"}, {"RC0"},
                         {"RB7"}, {"RB6"}, {"RB5"}}});
         // 9: PIC16F59
-        all.push_back({364, RunningLabels::All,
+        all.push_back({RunningLabels::All,
                        {{"RA0"}, {"RA1"}, {"RA2"}, {"RA3"}, supply("GND"), {"RB0"}, {"RB1"}, {"RB2"}, {"RB3"},
                         {"RB4"}, {"RB5"}, {"RB6"}, {"RB7"}, {"\\MCLR", 0, Arrow::In}, supply("Vdd"),
                         {"RC0"}, {"RC1"}, {"RC2"}, {"RC3"}, {"RC4", -1}},
@@ -525,18 +544,6 @@ const std::vector<PackageLayout>& packageLayouts()
     }();
     return layouts;
 }
-
-struct Model {
-    std::string_view name;
-    int package; // index into packageLayouts()
-};
-
-constexpr Model kModels[kChipModelCount] = {
-    {"PIC10F200", 0}, {"PIC10F202", 0}, {"PIC10F204", 1}, {"PIC10F206", 1},
-    {"PIC10F220", 2}, {"PIC10F222", 2}, {"PIC12F508", 3}, {"PIC12F509", 3},
-    {"PIC12F510", 4}, {"PIC12F519", 3}, {"PIC16F505", 5}, {"PIC16F506", 6},
-    {"PIC16F526", 6}, {"PIC16F54", 7},  {"PIC16F57", 8},  {"PIC16F59", 9},
-};
 
 enum class Side : uint8_t { Left, Right };
 
@@ -624,14 +631,15 @@ void drawBody(Canvas& canvas, int height)
     }
 }
 
-QImage packagePicture(const Model& model, bool running)
+QImage packagePicture(const ModelEntry& model, bool running)
 {
-    const PackageLayout& layout = packageLayouts()[size_t(model.package)];
-    Canvas canvas(kChipPictureWidth, layout.height);
+    const PackageLayout& layout = packageLayouts()[size_t(model.pinout)];
+    const int height = packageHeight(model.package);
+    Canvas canvas(kChipPictureWidth, height);
 
     const int titleWidth = largeTextWidth(model.name, true);
     canvas.largeText((112 - titleWidth) / 2, 1, model.name, true);
-    drawBody(canvas, layout.height);
+    drawBody(canvas, height);
 
     const auto drawSide = [&](Side side, const std::vector<PackagePin>& pins) {
         for (int row = 0; row < int(pins.size()); ++row) {
@@ -656,13 +664,8 @@ struct NamedPicture {
     QImage picture;
 };
 
-constexpr std::string_view kPictureNames[] = {
-    "PIC10F200", "PIC10F200_free", "PIC10F202", "PIC10F202_free", "PIC10F204", "PIC10F204_free",
-    "PIC10F206", "PIC10F206_free", "PIC10F220", "PIC10F220_free", "PIC10F222", "PIC10F222_free",
-    "PIC12F508", "PIC12F508_free", "PIC12F509", "PIC12F509_free", "PIC12F510", "PIC12F510_free",
-    "PIC12F519", "PIC12F519_free", "PIC16F505", "PIC16F505_free", "PIC16F506", "PIC16F506_free",
-    "PIC16F526", "PIC16F526_free", "PIC16F54",  "PIC16F54_free",  "PIC16F57",  "PIC16F57_free",
-    "PIC16F59",  "PIC16F59_free",
+// The pictures after the package pictures of the models.
+constexpr std::string_view kFixedPictureNames[] = {
     "r0", "r1", "r3", "In", "Out", "In2", "Out2",
     "GP0", "GP1", "GP2", "GP3", "GP4", "GP5", "MCLR", "T0CKI", "Fosc4",
     "HiToLo", "LoToHi", "CINn", "CINp", "cout", "minus", "V",
@@ -676,6 +679,29 @@ constexpr std::string_view kPictureNames[] = {
     "C1INp", "C1INn", "AN2", "C1OUT", "CLKOUT", "C2OUT", "C2INp", "C2INn", "CVref", "AN0C1INp", "AN1C1INn",
 };
 
+// Every picture's name: the static and the running package picture of each
+// listed model in index order, then the fixed ones.
+const std::vector<std::string_view>& pictureNames()
+{
+    static const std::array<std::string, kChipModelCount> runningNames = [] {
+        std::array<std::string, kChipModelCount> names;
+        for (int type = 0; type < kChipModelCount; ++type)
+            names[size_t(type)] = std::string(listedModel(type)->name) + "_free";
+        return names;
+    }();
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> all;
+        all.reserve(2 * kChipModelCount + std::size(kFixedPictureNames));
+        for (int type = 0; type < kChipModelCount; ++type) {
+            all.push_back(listedModel(type)->name);
+            all.push_back(runningNames[size_t(type)]);
+        }
+        all.insert(all.end(), std::begin(kFixedPictureNames), std::end(kFixedPictureNames));
+        return all;
+    }();
+    return names;
+}
+
 // The text shown by a label picture whose name cannot carry it.
 std::string labelText(std::string_view name)
 {
@@ -688,10 +714,11 @@ std::string labelText(std::string_view name)
 QImage buildPicture(std::string_view name)
 {
     for (int type = 0; type < kChipModelCount; ++type) {
-        const Model& model = kModels[type];
-        if (name == model.name)
+        const ModelEntry& model = *listedModel(type);
+        const std::string_view modelName = model.name;
+        if (name == modelName)
             return packagePicture(model, false);
-        if (name.substr(0, model.name.size()) == model.name && name.substr(model.name.size()) == "_free")
+        if (name.substr(0, modelName.size()) == modelName && name.substr(modelName.size()) == "_free")
             return packagePicture(model, true);
     }
 
@@ -742,8 +769,8 @@ const std::vector<NamedPicture>& store()
     // closes and opens projects loads corvel again each time.
     static const std::vector<NamedPicture> pictures = [] {
         std::vector<NamedPicture> all;
-        all.reserve(std::size(kPictureNames));
-        for (std::string_view name : kPictureNames)
+        all.reserve(pictureNames().size());
+        for (std::string_view name : pictureNames())
             all.push_back({name, buildPicture(name)});
         return all;
     }();
@@ -754,7 +781,7 @@ const std::vector<NamedPicture>& store()
 
 std::span<const std::string_view> chipPictureNames()
 {
-    return kPictureNames;
+    return pictureNames();
 }
 
 const QImage& chipPicture(std::string_view name)

@@ -47,16 +47,8 @@ std::optional<std::int32_t> storedFrequency(const TArrayChar& record)
 
 int ioscfsBit(int model)
 {
-    switch (model) {
-    case kPic10F220:
-    case kPic10F222:
-        return 0;
-    case kPic12F510:
-    case kPic12F519:
-        return 5;
-    default:
-        return -1;
-    }
+    const ModelEntry* row = listedModel(model);
+    return row ? ioscfsConfigBit(*row) : -1;
 }
 
 std::int32_t internalFrequency(int model, bool ioscfsSet)

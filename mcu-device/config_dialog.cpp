@@ -28,31 +28,19 @@
 namespace corvel {
 namespace {
 
-enum class Family { None, Pic10F20x, Pic10F22x, Pic12F, Pic16F5x };
+using Family = ConfigFamily;
 
+// The page of the model's configuration bits; none for a model without a row.
 Family familyOf(int model)
 {
-    switch (model) {
-    case kPic10F200:
-    case kPic10F202:
-    case kPic10F204:
-    case kPic10F206:
-        return Family::Pic10F20x;
-    case kPic10F220:
-    case kPic10F222:
-        return Family::Pic10F22x;
-    case kPic12F508:
-    case kPic12F509:
-    case kPic12F510:
-    case kPic12F519:
-        return Family::Pic12F;
-    case kPic16F54:
-    case kPic16F57:
-    case kPic16F59:
-        return Family::Pic16F5x;
-    default:
-        return Family::None;
-    }
+    const ModelEntry* row = listedModel(model);
+    return row ? row->configFamily : Family::None;
+}
+
+// The models whose internal oscillator can run at 8 MHz.
+bool hasFastOscillator(int model)
+{
+    return save_data::ioscfsBit(model) >= 0;
 }
 
 // The oscillator hints separate their lines with line feed then carriage
@@ -237,6 +225,12 @@ int TformSettings::model() const
     return Device ? Device->model() : -1;
 }
 
+std::size_t TformSettings::modelBitCount() const
+{
+    const ModelEntry* row = listedModel(model());
+    return row ? row->configBits.size() : 0;
+}
+
 std::vector<TformSettings::BitList> TformSettings::modelLists() const
 {
     std::vector<BitList> lists;
@@ -257,9 +251,10 @@ std::vector<TformSettings::BitList> TformSettings::modelLists() const
                  {lbl12FWDTE, cmb12FWDTE, 2, 20},
                  {lbl12FCP, cmb12FCP, 3, 21},
                  {lbl12FMCLRE, cmb12FMCLRE, 4, 22}};
-        if (model() == kPic12F510 || model() == kPic12F519)
+        // IOSCFS and \CPDF follow where the model's row has them.
+        if (modelBitCount() > 5)
             lists.push_back({lbl12FIOSCFS, cmb12FIOSCFS, 5, 23});
-        if (model() == kPic12F519)
+        if (modelBitCount() > 6)
             lists.push_back({lbl12FCPDF, cmb12FCPDF, 6, 26});
         break;
     case Family::Pic16F5x:
@@ -399,7 +394,7 @@ void TformSettings::UpdateClockSource12F()
     else if (fosc0)
         followClockSource(214, true);
     else {
-        const bool fast = (model() == kPic12F510 || model() == kPic12F519) && selectsOne(cmb12FIOSCFS);
+        const bool fast = hasFastOscillator(model()) && selectsOne(cmb12FIOSCFS);
         followClockSource(fast ? 213 : 212, false);
     }
 }

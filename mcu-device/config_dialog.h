@@ -139,6 +139,8 @@ private:
     // The lists of the device's model that have an entry, with their hints.
     std::vector<BitList> modelLists() const;
     int model() const;
+    // How many configuration bits the model's catalogue row offers.
+    std::size_t modelBitCount() const;
 
     void ShowDefaultFrequency();
     void UpdateClockSource5x();

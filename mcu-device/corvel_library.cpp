@@ -75,12 +75,6 @@ OwnedObjects& ownedObjects()
 
 } // namespace
 
-Engine& TheEngine()
-{
-    static Engine engine;
-    return engine;
-}
-
 ChipDevice* DeviceMC()
 {
     return latestDevice.get();

@@ -1,5 +1,6 @@
-// corvel's library-wide state: the one engine every export works on, the chip
-// device and description it handed out last, and the record of every contract
+// corvel's library-wide state: the chip device and description it handed out
+// last (the one engine every export works on is the exports' own,
+// engine/exports_engine.h), and the record of every contract
 // object corvel created, which is what a callback's first argument is checked
 // against before corvel touches it.
 #pragma once
@@ -7,15 +8,11 @@
 #include <cstdint>
 
 #include "devices/contract.h"
-#include "engine/engine.h"
+#include "engine/exports_engine.h"
 
 namespace corvel {
 
 class ChipDevice;
-
-// The engine of this loaded instance of corvel; the exports are thin
-// wrappers over it.
-Engine& TheEngine();
 
 // The chip device Get_Device_class created last; null before the first one
 // and once that device has been freed. The engine reaches it through the

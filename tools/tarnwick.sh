@@ -133,11 +133,11 @@ stage_address() {
 
 stage_thread() {
   local dir="${TARNWICK_THREAD_BUILD_DIR:-$here/build-thread}"
-  configure_and_build "$dir" -DTARNWICK_SANITIZE=thread "${sanitizer_options[@]}" -- test_engine test_mcu-device
+  configure_and_build "$dir" -DTARNWICK_SANITIZE=thread "${sanitizer_options[@]}" -- test_engine test_exports test_mcu-device
   if [ $# -eq 0 ]; then
-    # The two programs whole, each running only the thread tests.
+    # The three programs whole, each running only the thread tests.
     local -x GTEST_FILTER="$thread_filter"
-    local TARNWICK_WHOLE_SELECT='^test_(engine|mcu-device)/'
+    local TARNWICK_WHOLE_SELECT='^test_(engine|exports|mcu-device)/'
   fi
   QT_QPA_PLATFORM=offscreen \
   TSAN_OPTIONS="suppressions=$here/tools/sanitizers/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \

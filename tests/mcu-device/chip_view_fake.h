@@ -2,41 +2,36 @@
 
 // A chip state held in plain arrays, for drawing the chip picture without the
 // engine: the register file as bytes, the configuration bits, one node level
-// per port and the model table's addresses per model.
+// per port and the addresses of the model's catalogue row.
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "engine/catalogue.h"
 #include "mcu-device/chip_view.h"
 
 namespace twtest {
 
+// The addresses the chip device reads from the model's catalogue row; none
+// for a model without one.
 inline corvel::ChipAddresses chipAddressesOf(int typeMC)
 {
     corvel::ChipAddresses a;
-    if (typeMC <= 9) {
-        a.osccal = 5;
-        a.gpio = 6;
-        a.hasFosc4 = typeMC <= 5;
-        if (typeMC == 2 || typeMC == 3)
-            a.cmcon0 = 7;
-        if (typeMC == 4 || typeMC == 5)
-            a.adcon0 = 7;
-        if (typeMC == 8) {
-            a.cmcon0 = 7;
-            a.adcon0 = 8;
-        }
-    } else if (typeMC >= 13) {
-        a.port[0] = 5;
-        a.port[1] = 6;
-        if (typeMC >= 14)
-            a.port[2] = 7;
-        if (typeMC == 15) {
-            a.port[3] = 8;
-            a.port[4] = 9;
-        }
-    }
+    const corvel::ModelEntry* model = corvel::findModel(typeMC);
+    if (!model)
+        return a;
+    const corvel::ModelTable& t = model->table;
+    a.gpio = t.AdrGPIO;
+    a.osccal = t.AdrOSCCAL;
+    a.cmcon0 = t.AdrCMCON0;
+    a.adcon0 = t.AdrADCON0;
+    a.port[0] = t.AdrPORTA;
+    a.port[1] = t.AdrPORTB;
+    a.port[2] = t.AdrPORTC;
+    a.port[3] = t.AdrPORTD;
+    a.port[4] = t.AdrPORTE;
+    a.hasFosc4 = t.HasFOSC4;
     return a;
 }
 

@@ -206,6 +206,30 @@ INSTANTIATE_TEST_SUITE_P(All, ConfigDialogModels, testing::ValuesIn(kModelCases)
                              return std::string(corvel::chipModel(info.param.model).name);
                          });
 
+// A model that is listed but not simulated has no page of bits, whatever the
+// engine's last model offered; Ok changes no bit, and the record carries the
+// engine's bits as always.
+TEST_F(ConfigDialog, AListedOnlyModelHasNoPageOfBits)
+{
+    for (const int model : {corvel::kPic16F505, corvel::kPic16F506, corvel::kPic16F526}) {
+        SCOPED_TRACE(corvel::chipModel(model).name);
+        // The engine still holds the PIC12F519's seven bits.
+        ASSERT_TRUE(TheEngine().SelectMC(corvel::kPic12F519));
+        const twtest::DeviceHandle device = placeChip(model);
+        replaceRecord(*device, "111111111111" "0" "004000000" "0");
+        const std::string engineBits = configOf(TheEngine());
+        const auto form = open(*device);
+        for (const char* panel : {"pnlCfg20x", "pnlCfg22x", "pnlCfg12F", "pnlCfg5X"})
+            EXPECT_FALSE(child<QWidget>(*form, panel)->isVisible()) << panel;
+        EXPECT_FALSE(form->cmb12FCPDF->isEnabled());
+        EXPECT_FALSE(form->cmb12FIOSCFS->isEnabled());
+        close(*form, form->btnOk);
+        EXPECT_EQ(configOf(TheEngine()), engineBits);
+        EXPECT_EQ(recordOf(*device).substr(0, 12), engineBits);
+        EXPECT_TRUE(messages.empty());
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Initial selections follow the configuration bits the record set
 
