@@ -185,8 +185,8 @@ public:
     // counter, the stack, the counters and the descriptors' marks).
 
     std::array<Shared<uint8_t>, kRegisterCount> RAM{};
-    std::vector<Shared<uint16_t>> ROM; // ROM_Size words of 12 bits
-    std::vector<Shared<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
+    std::vector<Edited<uint16_t>> ROM; // ROM_Size words of 12 bits
+    std::vector<Edited<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
     std::vector<int32_t> ROM_Str_No;
     std::vector<int32_t> ROM_Str_No_from;
     std::vector<int32_t> ROM_Str_No_to;
@@ -398,7 +398,7 @@ private:
         ~HoldRun()
         {
             if (--engine_.holdDepth_ == 0)
-                engine_.publishHeldRun();
+                engine_.publishRun();
         }
         HoldRun(const HoldRun&) = delete;
         HoldRun& operator=(const HoldRun&) = delete;
@@ -409,6 +409,7 @@ private:
     void takeHeldRun()
     {
         held_ = {I.load(), PC.load(), IC.load(), MC.load()};
+        noticeEdits();
     }
     void publishHeldRun()
     {
@@ -429,16 +430,6 @@ private:
 
     // Instructions (instructions.cpp).
     void executeInstruction();
-    // Sizes the predecoded program to program memory; every entry decodes
-    // afresh on its first fetch.
-    void preparePredecoded();
-    // The program word at `at` with its decoder row, kept from the last fetch
-    // of that word; a word that has changed since is decoded again.
-    struct Predecoded {
-        uint16_t word = 0xFFFF; // no 12-bit word: decoded at the first fetch
-        uint8_t row = 0;
-    };
-    [[gnu::noinline]] Predecoded decodeAgain(size_t at, uint16_t word);
     // kWatchFlags: also return before a pass once a run flag or the pacing
     // has changed since the call, so that the thread's wait sees the change.
     // kPaced: also return before a pass whose instruction is not due by
@@ -562,9 +553,71 @@ private:
     // greenDelta is decided per register over one access (an instruction,
     // or one call of the register-file interface).
     uint64_t accessEpoch_ = 0;
-    std::array<uint64_t, kRegisterCount> lastWriteEpoch_{};
 
+    // ---- What the instruction loop keeps to pay only for what is armed ----
+    // (instructions.cpp, register_file.h, register_file.cpp)
+
+    // The tables below that follow program memory, the line breakpoints,
+    // the register breakpoints and the model are built again when a hold of
+    // the run starts and editCount() has moved since they were built, or the
+    // model has changed (seenEdits_ is then kUnbuilt).
+    static constexpr uint64_t kUnbuilt = UINT64_MAX;
+    uint64_t seenEdits_ = kUnbuilt;
+    void rebuildLoopTables();
+    // At the start of a hold, and after each call into the chip device,
+    // whose callbacks may edit the program or the breakpoints.
+    void noticeEdits()
+    {
+        if (editCount().load(std::memory_order_acquire) != seenEdits_) [[unlikely]]
+            rebuildLoopTables();
+    }
+    // One entry per program word and two past the last word: the word, its
+    // decoder row, and what a pass starting there has to do before the
+    // instruction (stop at a line breakpoint, or handle the end of memory).
+    enum PassStop : uint8_t { kLineBreakpoint = 1, kPastEnd = 2 };
+    struct Predecoded {
+        uint16_t word = 0;
+        uint8_t row = 0;
+        uint8_t stop = kPastEnd;
+    };
     std::vector<Predecoded> predecoded_;
+    // Plain registers without a breakpoint: a write stores and marks, and
+    // nothing else. Every other write goes through writeSpecial().
+    std::array<bool, kRegisterCount> quietWrite_{};
+    bool pclWatched_ = false; // PCL has a breakpoint: every step of the program counter stops
+    // pacingCycleTicks() as the batch started: a change of Factor ends the
+    // simulation thread's batch.
+    int64_t batchCycleTicks_ = 0;
+
+    // The change marks while the engine works: one word per register, handed
+    // to the descriptors when the outermost hold of the run ends (and at
+    // once for a write outside any hold). Bits 0..7: the bits written since
+    // the last hand-over; kMarkWritten: written since then; kMarkGreen: the
+    // last access that wrote the register left it unchanged; the bits from
+    // kMarkAccessShift up: that access's number (accessEpoch_).
+    static constexpr uint64_t kMarkWritten = 0x100;
+    static constexpr uint64_t kMarkGreen = 0x200;
+    static constexpr int kMarkAccessShift = 10;
+    static constexpr uint64_t kMarkAccess = ~uint64_t(0) << kMarkAccessShift;
+    std::array<uint64_t, kRegisterCount> marks_{};
+    std::array<uint16_t, kRegisterCount> markedRows_{}; // the registers written since the last hand-over
+    int markedCount_ = 0;
+    void recordMark(int index, uint8_t bits, bool changed);
+    // The marks of a timer row's update: all bits written, greenDelta as
+    // that one write leaves it, outside any access.
+    void recordTimerRowMark(int index, bool changed);
+    // storePlain() for a register in quietWrite_.
+    void storeQuiet(int index, uint8_t mask, uint8_t value);
+    [[gnu::noinline]] void noteMarked(int index);
+    void publishMarks();
+    // Forgets the marks not yet handed over (the power-on reset clears the
+    // descriptors' marks).
+    void discardMarks();
+    void publishRun()
+    {
+        publishHeldRun();
+        publishMarks();
+    }
 
     // Locals of the simulation thread's run.
     bool twoCycleMark_ = false;  // the last instruction took two cycles

@@ -27,13 +27,15 @@ TMatrixRAM* descriptorBit(std::int32_t index, std::uint8_t bit)
     return validBit(bit, kRegisterBits) ? descriptor(index) : nullptr;
 }
 
-std::uint8_t flag(corvel::Shared<bool> TMatrixRAM::*field, std::int32_t index)
+template <typename Flag>
+std::uint8_t flag(Flag TMatrixRAM::*field, std::int32_t index)
 {
     const TMatrixRAM* entry = descriptor(index);
     return entry && entry->*field;
 }
 
-void setFlag(corvel::Shared<bool> TMatrixRAM::*field, std::int32_t index, std::uint8_t value)
+template <typename Flag>
+void setFlag(Flag TMatrixRAM::*field, std::int32_t index, std::uint8_t value)
 {
     if (TMatrixRAM* entry = descriptor(index))
         entry->*field = value != 0;

@@ -1,6 +1,8 @@
 // The 33 baseline instructions. The word's fields: f = bits 4..0 (a register,
 // bank-mapped and indirected by the register file), d = bit 5 (0: the result
 // goes to W, 1: to f), b = bits 7..5, k = bits 7..0 (GOTO: 8..0).
+#include <algorithm>
+
 #include "engine/instruction_set.h"
 #include "engine/peripherals.h"
 
@@ -50,7 +52,7 @@ inline void Engine::advance()
 // pacing.cycleTicks / Factor ticks; the quotient is kept until either changes.
 inline void Engine::chargeExtraCycle()
 {
-    pacing.lastTick += pacingCycleTicks();
+    pacing.lastTick += batchCycleTicks_;
     ++held_.cycles;
     twoCycleMark_ = true;
 }
@@ -432,13 +434,10 @@ inline void Engine::executeInstruction()
     twoCycleMark_ = false;
     pclJumped_ = false;
     ++accessEpoch_;
-    // The row comes from the predecoded entry, without waiting for the word
-    // and the decode table; the entry is checked against the word beside it.
-    const size_t at = size_t(held_.next);
-    Predecoded entry = predecoded_[at];
-    const uint16_t word = ROM[at];
-    if (entry.word != word) [[unlikely]]
-        entry = decodeAgain(at, word);
+    // The row comes from the predecoded entry, built for the program as it
+    // stood when the hold of the run started.
+    const Predecoded entry = predecoded_[size_t(held_.next)];
+    const uint16_t word = entry.word;
     CurrentCommand = word;
     switch (Mnemonic(entry.row)) {
 #define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
@@ -457,17 +456,22 @@ inline void Engine::executeInstruction()
     ++held_.cycles;
 }
 
-Engine::Predecoded Engine::decodeAgain(size_t at, uint16_t word)
+// Program memory decoded word by word, with the line breakpoints and the end
+// of memory as stops, and the registers whose writes need nothing but the
+// store and the marks.
+void Engine::rebuildLoopTables()
 {
-    const Predecoded entry{word, kDecode[word & 0xFFF]};
-    predecoded_[at] = entry;
-    return entry;
-}
-
-void Engine::preparePredecoded()
-{
-    if (predecoded_.size() != ROM.size()) [[unlikely]]
-        predecoded_.assign(ROM.size(), Predecoded{});
+    seenEdits_ = editCount().load(std::memory_order_acquire);
+    // Past the last word, a pass handles the end of memory.
+    predecoded_.assign(size_t(std::max(ROM_Size, 0)) + 2, Predecoded{});
+    const size_t words = std::min(ROM.size(), predecoded_.size() - 2);
+    for (size_t at = 0; at < words; ++at) {
+        const uint16_t word = ROM[at];
+        predecoded_[at] = {word, kDecode[word & 0xFFF], uint8_t(ROM_BP[at] ? kLineBreakpoint : 0)};
+    }
+    for (size_t index = 0; index < size_t(kRegisterCount); ++index)
+        quietWrite_[index] = kind_[index] == RegisterKind::Plain && !MatrixRAM[index].BreakPoint;
+    pclWatched_ = MatrixRAM[reg::PCL].BreakPoint;
 }
 
 // ---- Passes ----
@@ -478,7 +482,7 @@ void Engine::preparePredecoded()
 void Engine::finishPass()
 {
     HoldRun hold(*this);
-    preparePredecoded();
+    batchCycleTicks_ = pacingCycleTicks();
     passPrepared_ = false;
     replanPeripherals();
     if (peripheralStep())
@@ -493,24 +497,37 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
     HoldRun hold(*this);
-    preparePredecoded();
+    batchCycleTicks_ = pacingCycleTicks();
     // As the wait compares it: an instruction is due pacing.cycleTicks x Factor
     // ticks after the due time.
     const double lag = kPaced ? double(pacing.cycleTicks) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;
     bool granted = kPaced;
     replanPeripherals();
     uint64_t remaining = maxPasses;
-    bool prepared = passPrepared_;
+    // A pass prepared for an instruction pointer that has since been moved
+    // outside program memory is prepared again.
+    bool prepared = passPrepared_ && held_.next >= 0 && held_.next < ROM_Size;
     passPrepared_ = true;
+    if (!prepared && (runEnded_ || held_.next < 0 || held_.next >= ROM_Size)) [[unlikely]] {
+        passPrepared_ = false;
+        if (!beginPass())
+            return {RunStop::EndOfMemory, 0};
+        prepared = true;
+    }
+    // From here on the instruction pointer stays within the predecoded
+    // entries: a jump lands inside program memory, and a pass moves it at
+    // most two words past the last.
     for (;;) {
         if (prepared) {
             prepared = false;
-        } else if (held_.next > ROM_Size - 1 || runEnded_) [[unlikely]] {
-            passPrepared_ = false;
-            if (!beginPass())
-                return {RunStop::EndOfMemory, maxPasses - remaining};
-        } else if (ROM_BP[size_t(held_.next)]) [[unlikely]] {
-            rtPause.store(1, std::memory_order_relaxed);
+        } else if (const uint8_t stop = predecoded_[size_t(held_.next)].stop) [[unlikely]] {
+            if (stop & kPastEnd) {
+                passPrepared_ = false;
+                if (!beginPass())
+                    return {RunStop::EndOfMemory, maxPasses - remaining};
+            } else {
+                rtPause.store(1, std::memory_order_relaxed);
+            }
         }
         if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
             return {RunStop::Paused, maxPasses - remaining};
@@ -524,7 +541,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
             if (!granted) {
                 if (double(sliceNow_ - pacing.lastTick) < lag)
                     return {RunStop::NotDue, maxPasses - remaining};
-                pacing.lastTick += pacingCycleTicks();
+                pacing.lastTick += batchCycleTicks_;
             }
             granted = false;
         }

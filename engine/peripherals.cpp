@@ -146,10 +146,7 @@ void Engine::countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles)
 // storeTimerRow() without the breakpoint, which the lazy count excludes.
 void Engine::storeLazyTimerRow(int index, uint8_t before, uint8_t after)
 {
-    TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
-    descriptor.delta = true;
-    descriptor.deltabit = 0xFF;
-    descriptor.greenDelta = before == after;
+    recordTimerRowMark(index, before != after);
     RAM[size_t(index)] = after;
 }
 

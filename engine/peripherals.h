@@ -53,7 +53,9 @@ inline float Engine::pinLevel(int port)
     if (!chipLink_ || (port >= 0 && port < 64 && !(wiredPorts_ >> port & 1)))
         return std::numeric_limits<float>::quiet_NaN();
     publishForCallback();
-    return chipLink_->pinLevel(port);
+    const float level = chipLink_->pinLevel(port);
+    noticeEdits();
+    return level;
 }
 
 // A conversion takes 13 instruction cycles after GO is set.
@@ -91,11 +93,9 @@ inline bool Engine::watchdogStep(int cycles)
 // (the next instruction starts a new access before it writes anything).
 inline void Engine::storeTimerRow(int index, uint8_t value)
 {
-    TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
+    const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
     const uint8_t changed = RAM[size_t(index)] ^ value;
-    descriptor.delta = true;
-    descriptor.deltabit = 0xFF;
-    descriptor.greenDelta = !changed;
+    recordTimerRowMark(index, changed);
     if (descriptor.BreakPoint && (changed || descriptor.GreenBP)) [[unlikely]]
         rtPause.store(1, std::memory_order_relaxed);
     RAM[size_t(index)] = value;

@@ -79,6 +79,39 @@ void Engine::configureRegisterFile()
         pageMask_ |= statusBits & status::PA1;
     pcMask_ = (1u << PC_Len) - 1;
     romMask_ = ROM_Size - 1;
+    seenEdits_ = kUnbuilt;
+}
+
+// ---- Change marks ----
+
+// The first mark of a register since the last hand-over; outside any hold
+// of the run the marks go to the descriptors at once.
+void Engine::noteMarked(int index)
+{
+    markedRows_[size_t(markedCount_++)] = uint16_t(index);
+    if (holdDepth_ == 0)
+        publishMarks();
+}
+
+void Engine::publishMarks()
+{
+    for (int n = 0; n < markedCount_; ++n) {
+        const size_t index = markedRows_[size_t(n)];
+        uint64_t& marks = marks_[index];
+        TMatrixRAM& descriptor = MatrixRAM[index];
+        descriptor.delta = true;
+        descriptor.deltabit |= uint8_t(marks);
+        descriptor.greenDelta = (marks & kMarkGreen) != 0;
+        marks &= ~(kMarkWritten | 0xFF);
+    }
+    markedCount_ = 0;
+}
+
+void Engine::discardMarks()
+{
+    for (int n = 0; n < markedCount_; ++n)
+        marks_[markedRows_[size_t(n)]] &= ~(kMarkWritten | 0xFF);
+    markedCount_ = 0;
 }
 
 // ---- Reads ----
@@ -101,6 +134,7 @@ uint8_t Engine::pinBits(int firstPort, uint8_t bits)
         if (!(pinLevelOf(chipLink_, firstPort + bit) <= 1.0f))
             high |= uint8_t(1u << bit);
     }
+    noticeEdits();
     return high;
 }
 
@@ -184,7 +218,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
     case RegisterKind::Unimplemented:
         return;
     case RegisterKind::Plain:
-        writeMasked(index, mask, value, internal);
+        storePlain(index, mask, value);
         return;
     case RegisterKind::Tmr0: {
         flushLazyCycles();

@@ -18,7 +18,13 @@ inline int Engine::bankMapped(int index) const
 // A bank-mapped register as the program reads it.
 inline uint8_t Engine::readFile(int index)
 {
-    switch (kind_[size_t(index)]) {
+    // Indirect, Pcl, Tmr0 and Port read more than the stored value.
+    constexpr unsigned kSpecialReads = 1u << unsigned(RegisterKind::Indirect) | 1u << unsigned(RegisterKind::Pcl)
+                                       | 1u << unsigned(RegisterKind::Tmr0) | 1u << unsigned(RegisterKind::Port);
+    const RegisterKind kind = kind_[size_t(index)];
+    if (!(kSpecialReads >> unsigned(kind) & 1)) [[likely]]
+        return RAM[size_t(index)];
+    switch (kind) {
     case RegisterKind::Indirect: {
         const int target = RAM[reg::FSR] & 0x1F;
         return target ? readFile(bankMapped(target)) : 0;
@@ -37,22 +43,37 @@ inline uint8_t Engine::readFile(int index)
     }
 }
 
+// The change marks of one write of `bits` to register `index`; `changed`:
+// the write changed the register's value. greenDelta is decided over one
+// access: the first write of an access sets it, a later write of the same
+// access that changes something clears it.
+inline void Engine::recordMark(int index, uint8_t bits, bool changed)
+{
+    uint64_t& marks = marks_[size_t(index)];
+    const uint64_t before = marks;
+    const uint64_t access = accessEpoch_ << kMarkAccessShift;
+    const uint64_t green = changed ? 0 : ((before & kMarkAccess) != access ? kMarkGreen : (before & kMarkGreen));
+    marks = access | green | kMarkWritten | (before & 0xFF) | bits;
+    if (!(before & kMarkWritten)) [[unlikely]]
+        noteMarked(index);
+}
+
+inline void Engine::recordTimerRowMark(int index, bool changed)
+{
+    uint64_t& marks = marks_[size_t(index)];
+    const uint64_t before = marks;
+    marks = (before & kMarkAccess) | (changed ? 0 : kMarkGreen) | kMarkWritten | 0xFF;
+    if (!(before & kMarkWritten)) [[unlikely]]
+        noteMarked(index);
+}
+
 // The change marks and the breakpoint of one write of `bits`: changedBits
 // are the written bits whose new value differs from the stored one, and
 // storeChanged says the register's value changed in other ways too.
 inline void Engine::mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged)
 {
-    TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
-    descriptor.delta = true;
-    descriptor.deltabit |= bits;
-    const bool changed = changedBits || storeChanged;
-    uint64_t& lastWrite = lastWriteEpoch_[size_t(index)];
-    if (lastWrite != accessEpoch_) {
-        lastWrite = accessEpoch_;
-        descriptor.greenDelta = !changed;
-    } else if (changed) {
-        descriptor.greenDelta = false;
-    }
+    recordMark(index, bits, changedBits || storeChanged);
+    const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
     if (descriptor.BreakPoint && (changedBits || descriptor.GreenBP)) [[unlikely]]
         rtPause.store(1, std::memory_order_relaxed);
 }
@@ -66,11 +87,19 @@ inline void Engine::writeMasked(int index, uint8_t mask, uint8_t value, bool int
 
 inline void Engine::writeMapped(int index, uint8_t mask, uint8_t value, bool internal)
 {
-    if (kind_[size_t(index)] != RegisterKind::Plain) [[unlikely]] {
+    if (!quietWrite_[size_t(index)]) [[unlikely]] {
         writeSpecial(index, mask, value, internal);
         return;
     }
-    storePlain(index, mask, value);
+    storeQuiet(index, mask, value);
+}
+
+inline void Engine::storeQuiet(int index, uint8_t mask, uint8_t value)
+{
+    auto& stored = RAM[size_t(index)];
+    const uint8_t before = stored;
+    recordMark(index, mask, (before ^ value) & mask);
+    stored = uint8_t((before & ~mask) | (value & mask));
 }
 
 // A register with nothing to a write but the store and its marks.
@@ -96,14 +125,15 @@ inline void Engine::stepPc()
     held_.pc = (held_.pc + 1) & pcMask_;
     const uint8_t after = uint8_t(held_.pc);
     RAM[reg::PCL] = after;
-    TMatrixRAM& pcl = MatrixRAM[reg::PCL];
-    pcl.delta = true;
-    if (const uint8_t changed = before ^ after) {
-        pcl.greenDelta = false;
-        pcl.deltabit |= changed;
-        lastWriteEpoch_[reg::PCL] = accessEpoch_;
-    }
-    if (pcl.BreakPoint) [[unlikely]]
+    // Always marked written; only a change makes it this access's write.
+    uint64_t& marks = marks_[reg::PCL];
+    const uint64_t marked = marks;
+    const uint8_t changed = before ^ after;
+    marks = changed ? (accessEpoch_ << kMarkAccessShift) | kMarkWritten | (marked & 0xFF) | changed
+                    : marked | kMarkWritten;
+    if (!(marked & kMarkWritten)) [[unlikely]]
+        noteMarked(reg::PCL);
+    if (pclWatched_) [[unlikely]]
         rtPause.store(1, std::memory_order_relaxed);
 }
 

@@ -61,7 +61,7 @@ struct TMatrixRAM {
     Shared<bool> greenDelta = false; // the last instruction that wrote it left it unchanged
     Shared<uint8_t> deltabit = 0;    // bit b: bit b written since the last clearing
     Shared<uint8_t> usedbit = 0;     // bit b: bit b exists in the selected model
-    Shared<bool> BreakPoint = false;
+    Edited<bool> BreakPoint = false;
     Shared<bool> GreenBP = false; // with BreakPoint: stop on writes that change nothing too
     Shared<bool> ToClearDelta = false;
     int32_t IDERow = 0;     // display row of this register, -1 when not shown

@@ -37,6 +37,7 @@ void Engine::PowerOnReset()
                 RAM[size_t(index)] = unknownBits(0xFF);
         }
     }
+    discardMarks();
     for (int index = 0; index < kRegisterCount; ++index) {
         MatrixRAM[size_t(index)].delta = false;
         MatrixRAM[size_t(index)].deltabit = 0;

@@ -59,7 +59,7 @@ bool Engine::beginPass()
         return false;
     if (passPrepared_)
         return true;
-    if (held_.next > ROM_Size - 1) {
+    if (held_.next < 0 || held_.next > ROM_Size - 1) {
         if (wrapAllowance_) {
             wrapAllowance_ = false;
             held_.next = 0;
@@ -69,7 +69,7 @@ bool Engine::beginPass()
             held_.pc = pcMask_;
             runEnded_ = true;
             // The stop routine sees where the run ended.
-            publishHeldRun();
+            publishRun();
             if (stopRoutine)
                 stopRoutine();
             return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace corvel {
 
@@ -75,6 +76,68 @@ public:
 
 private:
     std::atomic<T> value_{};
+};
+
+// Counts every store into an Edited value anywhere in the process: program
+// words, line breakpoints and register breakpoints. The engine keeps tables
+// derived from them (the predecoded program, the registers a write has to
+// check) and builds them again before a batch of passes whenever the count
+// has moved since it last looked. A store made while a batch runs is seen by
+// the next batch.
+inline std::atomic<uint64_t>& editCount() noexcept
+{
+    static std::atomic<uint64_t> count{0};
+    return count;
+}
+
+// A Shared value whose stores count as edits (editCount()). Reading costs
+// what a Shared read costs; the count moves after the value is stored.
+template <typename T>
+class Edited {
+public:
+    constexpr Edited() noexcept = default;
+    constexpr Edited(T value) noexcept
+        : value_(value)
+    {
+    }
+    Edited(const Edited& other) noexcept
+        : value_(other.load())
+    {
+    }
+    Edited& operator=(const Edited& other) noexcept
+    {
+        store(other.load());
+        return *this;
+    }
+    Edited& operator=(T value) noexcept
+    {
+        store(value);
+        return *this;
+    }
+
+    operator T() const noexcept { return load(); }
+    T load() const noexcept { return value_.load(); }
+    void store(T value) noexcept
+    {
+        value_.store(value);
+        editCount().fetch_add(1, std::memory_order_release);
+    }
+
+    template <typename U>
+    Edited& operator|=(U value) noexcept
+    {
+        store(T(load() | value));
+        return *this;
+    }
+    template <typename U>
+    Edited& operator&=(U value) noexcept
+    {
+        store(T(load() & value));
+        return *this;
+    }
+
+private:
+    Shared<T> value_;
 };
 
 } // namespace corvel
