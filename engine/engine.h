@@ -590,8 +590,8 @@ private:
     int64_t batchCycleTicks_ = 0;
 
     // The change marks while the engine works: one word per register, handed
-    // to the descriptors when the outermost hold of the run ends (and at
-    // once for a write outside any hold). Bits 0..7: the bits written since
+    // to the descriptors when the outermost hold of the run ends (every
+    // register write happens inside one). Bits 0..7: the bits written since
     // the last hand-over; kMarkWritten: written since then; kMarkGreen: the
     // last access that wrote the register left it unchanged; the bits from
     // kMarkAccessShift up: that access's number (accessEpoch_).
@@ -608,7 +608,9 @@ private:
     void recordTimerRowMark(int index, bool changed);
     // storePlain() for a register in quietWrite_.
     void storeQuiet(int index, uint8_t mask, uint8_t value);
-    [[gnu::noinline]] void noteMarked(int index);
+    void noteMarked(int index);
+    // A breakpoint is hit: rtPause, out of the loop's way.
+    [[gnu::noinline, gnu::cold]] void pauseAtBreakpoint();
     void publishMarks();
     // Forgets the marks not yet handed over (the power-on reset clears the
     // descriptors' marks).

@@ -276,12 +276,12 @@ inline void Engine::addwf(uint16_t word)
     const unsigned w = RAM[reg::W];
     const unsigned sum = f + w;
     const uint8_t result = uint8_t(sum);
-    storeResult(word, mapped, result);
     uint8_t flags = result ? 0 : status::Z;
     if (sum > 0xFF)
         flags |= status::C;
     if ((f & 0xF) + (w & 0xF) > 0xF)
         flags |= status::DC;
+    storeResult(word, mapped, result);
     writeFlags(status::Z | status::C | status::DC, flags);
     advance();
 }
@@ -293,12 +293,12 @@ inline void Engine::subwf(uint16_t word)
     const unsigned f = readFile(mapped);
     const unsigned w = RAM[reg::W];
     const uint8_t result = uint8_t(f - w);
-    storeResult(word, mapped, result);
     uint8_t flags = result ? 0 : status::Z;
     if (f >= w)
         flags |= status::C;
     if ((f & 0xF) >= (w & 0xF))
         flags |= status::DC;
+    storeResult(word, mapped, result);
     writeFlags(status::Z | status::C | status::DC, flags);
     advance();
 }
@@ -526,7 +526,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
                 if (!beginPass())
                     return {RunStop::EndOfMemory, maxPasses - remaining};
             } else {
-                rtPause.store(1, std::memory_order_relaxed);
+                pauseAtBreakpoint();
             }
         }
         if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
@@ -555,6 +555,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 // program sees the timer and the watchdog where the program left them.
 RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 {
+    HoldRun hold(*this);
     const RunResult result = stopAddress < 0 ? runPasses<false, false>(maxPasses, stopAddress)
                                              : runPasses<true, false>(maxPasses, stopAddress);
     flushLazyCycles();
@@ -563,6 +564,7 @@ RunResult Engine::runSynchronously(uint64_t maxPasses, int32_t stopAddress)
 
 RunResult Engine::runFastestBatch(uint64_t maxPasses)
 {
+    HoldRun hold(*this);
     const RunResult result = runPasses<false, true>(maxPasses, -1);
     flushLazyCycles();
     return result;
@@ -570,6 +572,7 @@ RunResult Engine::runFastestBatch(uint64_t maxPasses)
 
 RunResult Engine::runPacedSlice(uint64_t maxPasses)
 {
+    HoldRun hold(*this);
     const RunResult result = runPasses<false, true, true>(maxPasses, -1);
     flushLazyCycles();
     return result;

@@ -97,7 +97,7 @@ inline void Engine::storeTimerRow(int index, uint8_t value)
     const uint8_t changed = RAM[size_t(index)] ^ value;
     recordTimerRowMark(index, changed);
     if (descriptor.BreakPoint && (changed || descriptor.GreenBP)) [[unlikely]]
-        rtPause.store(1, std::memory_order_relaxed);
+        pauseAtBreakpoint();
     RAM[size_t(index)] = value;
 }
 

@@ -84,13 +84,9 @@ void Engine::configureRegisterFile()
 
 // ---- Change marks ----
 
-// The first mark of a register since the last hand-over; outside any hold
-// of the run the marks go to the descriptors at once.
-void Engine::noteMarked(int index)
+void Engine::pauseAtBreakpoint()
 {
-    markedRows_[size_t(markedCount_++)] = uint16_t(index);
-    if (holdDepth_ == 0)
-        publishMarks();
+    rtPause.store(1, std::memory_order_relaxed);
 }
 
 void Engine::publishMarks()

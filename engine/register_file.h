@@ -43,6 +43,13 @@ inline uint8_t Engine::readFile(int index)
     }
 }
 
+// The first mark of a register since the last hand-over. Every write
+// happens inside a hold of the run, which hands the marks over as it ends.
+inline void Engine::noteMarked(int index)
+{
+    markedRows_[size_t(markedCount_++)] = uint16_t(index);
+}
+
 // The change marks of one write of `bits` to register `index`; `changed`:
 // the write changed the register's value. greenDelta is decided over one
 // access: the first write of an access sets it, a later write of the same
@@ -75,7 +82,7 @@ inline void Engine::mark(int index, uint8_t bits, uint8_t changedBits, bool stor
     recordMark(index, bits, changedBits || storeChanged);
     const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
     if (descriptor.BreakPoint && (changedBits || descriptor.GreenBP)) [[unlikely]]
-        rtPause.store(1, std::memory_order_relaxed);
+        pauseAtBreakpoint();
 }
 
 // Writes the bits of `value` selected by `mask`, as that many single-bit
@@ -134,7 +141,7 @@ inline void Engine::stepPc()
     if (!(marked & kMarkWritten)) [[unlikely]]
         noteMarked(reg::PCL);
     if (pclWatched_) [[unlikely]]
-        rtPause.store(1, std::memory_order_relaxed);
+        pauseAtBreakpoint();
 }
 
 // The page bits of STATUS as address bits 9 and 10, as far as the model has

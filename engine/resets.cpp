@@ -81,6 +81,7 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
 
 void Engine::ClrWdtStatus()
 {
+    HoldRun hold(*this);
     clearWatchdogCount();
     // Through the register write, with change marks and breakpoints, as the
     // one way besides the resets that reaches \TO and \PD.
