@@ -588,6 +588,15 @@ private:
     // pacingCycleTicks() as the batch started: a change of Factor ends the
     // simulation thread's batch.
     int64_t batchCycleTicks_ = 0;
+    // The watchdog limit last worked out, and what it was worked out from
+    // (armWatchdogLimit()).
+    struct WatchdogLimit {
+        double count = -1.0;
+        double share = 0.0;
+        double period = 0.0;
+        uint64_t limit = UINT64_MAX;
+    };
+    WatchdogLimit lastLimit_;
 
     // The change marks while the engine works: one word per register, handed
     // to the descriptors when the outermost hold of the run ends (every

@@ -84,9 +84,18 @@ void Engine::clearWatchdogCount()
     lazy_.watchdogLimit = lazy_.watchdog ? lazy_.watchdogLimitFromZero : UINT64_MAX;
 }
 
+// A program that clears the watchdog and reads TMR0 in a loop arms the
+// limit from the same count again and again: the last one is kept.
 void Engine::armWatchdogLimit()
 {
-    lazy_.watchdogLimit = lazy_.watchdog ? watchdogLimitFrom(watchdog.count) : UINT64_MAX;
+    if (!lazy_.watchdog) {
+        lazy_.watchdogLimit = UINT64_MAX;
+        return;
+    }
+    const double count = watchdog.count;
+    if (count != lastLimit_.count || lazy_.watchdogShare != lastLimit_.share || watchdog.period != lastLimit_.period)
+        lastLimit_ = {count, lazy_.watchdogShare, watchdog.period, watchdogLimitFrom(count)};
+    lazy_.watchdogLimit = lastLimit_.limit;
 }
 
 // The largest count of further cycles that leaves a watchdog count of
