@@ -6,6 +6,7 @@
 using corvel::Engine;
 using corvel::TMatrixRAM;
 
+namespace model_select_test {
 namespace {
 
 int displayRows(const Engine& engine)
@@ -319,3 +320,5 @@ TEST(ModelSelect, EntryBeyondTheRegisterFileIsNeverTouched)
     EXPECT_EQ(engine.MatrixRAM[265].usedbit, 0x11);
     EXPECT_EQ(engine.MatrixRAM[265].IDEName, "");
 }
+
+} // namespace model_select_test

@@ -27,6 +27,7 @@ struct ExportsFromC {
 void exportsFromC(std::uint8_t model, std::uint16_t word, ExportsFromC* result);
 }
 
+namespace exports_test {
 namespace {
 
 using corvel::Engine;
@@ -331,3 +332,5 @@ TEST_F(Exports, IndicesOutsideTheTablesChangeNothing)
 }
 
 } // namespace
+
+} // namespace exports_test
