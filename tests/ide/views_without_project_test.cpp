@@ -175,8 +175,9 @@ TEST_F(ViewsWithoutProjectTest, ClosingARunningProjectEmptiesEveryView)
 }
 
 // The next project, of the same model or another, shows its own chip: its
-// rows, its registers after the power-on reset, and none of the closed
-// project's register breakpoints, which would pause its runs.
+// rows, its registers after the power-on reset, counters and stack of a chip
+// that has not run, and none of the closed project's register breakpoints,
+// which would pause its runs.
 TEST_F(ViewsWithoutProjectTest, TheNextProjectShowsItsOwnChip)
 {
     for (const char* model : {"PIC12F508", "PIC16F59"}) {
@@ -192,6 +193,12 @@ TEST_F(ViewsWithoutProjectTest, TheNextProjectShowsItsOwnChip)
         EXPECT_TRUE(RefreshDone);
         ExpectShowsTheChip();
         EXPECT_EQ(host.Devices()[0]->RCModel().toQString(), model);
+        // A chip that has run nothing, not the closed project's run.
+        EXPECT_EQ(views->txtIC->text(), "0");
+        EXPECT_EQ(views->txtMC->text(), "0");
+        EXPECT_EQ(views->txtStackCounter->text(), "0");
+        EXPECT_EQ(views->txtLast->text(), "NOP");
+        EXPECT_EQ(views->txtRT->text(), "0.0000000 Sec");
         EXPECT_EQ(int(views->PcCells.size()), DllMCEntries.Get_PC_Len());
         EXPECT_EQ(views->scrlSFR->maximum() + views->SfrRowCount, DllMCEntries.Get_SFRcount());
         EXPECT_EQ(views->scrlGPR->maximum() + views->GprRowCount, DllMCEntries.Get_GPRCount());
