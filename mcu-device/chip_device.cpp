@@ -195,10 +195,10 @@ void ChipDevice::applySaveData()
         engine_.Config[size_t(bit)] = record[bit] == '1' ? 1 : 0;
     if (record[save_data::kUserFrequencyFlag] == '1') {
         if (const auto frequency = save_data::storedFrequency(record))
-            engine_.rtCrystalFreq = *frequency;
+            engine_.crystalFrequency = *frequency;
     } else {
         const int ioscfs = save_data::ioscfsBit(model_);
-        engine_.rtCrystalFreq = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
+        engine_.crystalFrequency = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
     }
     // The power-on reset takes the new configuration and the unknown-bit
     // choice. During a run the registers stay the thread's: the bits apply at
@@ -285,7 +285,7 @@ void ChipDevice::Link::storeConfigBit(int bit, char value)
     // Without a user frequency the clock follows IOSCFS, as applying the
     // record would make it; a changed IOSCFS must not leave the old clock.
     if (bit == save_data::ioscfsBit(device_.model_) && record[save_data::kUserFrequencyFlag] != '1')
-        device_.engine_.rtCrystalFreq = save_data::internalFrequency(device_.model_, value == '1');
+        device_.engine_.crystalFrequency = save_data::internalFrequency(device_.model_, value == '1');
 }
 
 // ---------------------------------------------------------------------------

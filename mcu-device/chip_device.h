@@ -33,7 +33,7 @@ public:
     Engine& engine() const { return engine_; }
     int model() const { return model_; }
 
-    // The record into Config and rtCrystalFreq, then a power-on reset,
+    // The record into Config and the engine's crystal frequency, then a power-on reset,
     // which waits for the next run when a run is active. A record of the
     // wrong length is made 23 characters first. The first apply of a new
     // device also gives the engine the run state of a chip that has not run.
