@@ -187,9 +187,17 @@ public:
     std::array<Shared<uint8_t>, kRegisterCount> RAM{};
     std::vector<Shared<uint16_t>> ROM; // ROM_Size words of 12 bits
     std::vector<Shared<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
-    std::vector<int32_t> ROM_Str_No;
-    std::vector<int32_t> ROM_Str_No_from;
-    std::vector<int32_t> ROM_Str_No_to;
+
+    // Where each program word came from in the source, one entry per word:
+    // its line number (from 1) and the first and last editor item of that
+    // line. The main program writes and reads them; the engine only sizes
+    // them at a model selection, keeping what the common part held.
+    struct SourcePositions {
+        std::vector<int32_t> line;
+        std::vector<int32_t> firstItem;
+        std::vector<int32_t> lastItem;
+    };
+    SourcePositions sourcePositions;
 
     // ---- Model selection and sizes ----
 
@@ -218,8 +226,15 @@ public:
     std::array<Shared<uint32_t>, 2> StackBits{}; // the two levels as shown, PC_Len bits each
     Shared<uint8_t> StackCounter = 0;
     Shared<uint16_t> CurrentCommand = 0;
-    uint16_t ParCommand = 0; // the word handed to the disassembler
-    int32_t parGOTOaddr = 0;
+
+    // The disassembler entry points' own: the word staged for translation,
+    // and the target field (without the page bits) of the last GOTO or CALL
+    // translated.
+    struct DisassemblyStage {
+        uint16_t word = 0;
+        int32_t jumpTarget = 0;
+    };
+    DisassemblyStage disassembly;
 
     // ---- Counters, timers and sleep ----
 
