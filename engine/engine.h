@@ -129,7 +129,6 @@ public:
     void ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
     // What CLRWDT and SLEEP do to the watchdog and to \TO and \PD.
     void ClrWdtStatus();
-    bool GetXValue();
 
     // ---- Running ----
     // The simulation thread runs passes: beginPass() checks the end of
@@ -236,7 +235,7 @@ public:
     };
     DisassemblyStage disassembly;
 
-    // ---- Counters, timers and sleep ----
+    // ---- Counters ----
 
     Shared<int64_t> IC = 0;
     Shared<int64_t> MC = 0;
@@ -560,6 +559,9 @@ private:
     bool onSimulationThread() const;
 
     // Resets (resets.cpp).
+    // One bit of unknown state as the chip device's choice has it: 0, 1 or
+    // random (also without a chip device).
+    bool unknownBitValue();
     uint8_t unknownBits(uint8_t bits);
 
     const ModelEntry* model_ = nullptr;
