@@ -55,8 +55,9 @@ struct RunResult {
 };
 
 // The state is public: the exported entry points and the device face read and
-// write it field by field, under the names they know. Registers, program words,
-// the program counter and the stack are stored as numbers; the bit-level views
+// write it field by field. The entry points keep the names the main program
+// knows and map them onto these fields. Registers, program words, the
+// program counter and the stack are stored as numbers; the bit-level views
 // the exports hand out are computed by the accessors below.
 class Engine : public ModelTable {
 public:
@@ -139,7 +140,7 @@ public:
 
     // The run-start values: the reset address, counters and stack cleared.
     void startRun();
-    // False when the run has ended (OnStopProc has been called).
+    // False when the run has ended (the stop routine has been called).
     bool beginPass();
     void finishPass();
     // Runs passes until `maxPasses` have run, rtPause is set, the next word
@@ -163,10 +164,10 @@ public:
     // Only one thread runs the engine: a new run first ends and joins the
     // previous one.
 
-    // Works out the ticks per machine cycle for rtCrystalFreq, powers the chip
+    // Works out the ticks per machine cycle for crystalFrequency, powers the chip
     // on and starts a run on a thread of its own. `stopProc` is called on that
     // thread when the program runs past the end of program memory, or when
-    // the run fails. A clock below 4 Hz is refused: rtCrystalFreq returns to
+    // the run fails. A clock below 4 Hz is refused: crystalFrequency returns to
     // the last one a run started with.
     void Calculate_CuclPerCycMK(StopProc stopProc);
     // Ends the run and returns once its thread has ended; harmless without a
@@ -198,8 +199,9 @@ public:
     uint16_t SFRcount = 0;
     uint16_t GPRCount = 0;
     uint8_t StackMax = 0;
-    int32_t rtCrystalFreq = 0;
-    double PeriodWDT = 0.0; // the watchdog's time-out in instruction cycles, worked out from the clock at run start
+    // The oscillator in hertz: 4 MHz at a model selection, then what the
+    // chip device's settings and its configuration dialog give.
+    int32_t crystalFrequency = 0;
     std::vector<TSystemCommand> SystemCommand;
     int32_t SystemCommandCounter = 0;
 
@@ -223,15 +225,67 @@ public:
 
     Shared<int64_t> IC = 0;
     Shared<int64_t> MC = 0;
-    long double UserTimer = 0; // the main program's alone (the run start clears it before the thread starts)
-    Shared<double> TaktsWDT = 0.0;
-    uint8_t WdtDivisor = 0;
-    int32_t Tmr0Ratio = 0;
-    int32_t Tmr0Counts = 0;
-    int32_t AdcCycles = 0;
-    bool SleepMode = false;
-    std::array<bool, 4> SleepPinLevels{};
-    bool SleepCompOut = false;
+    // The main program's stopwatch base in seconds: its own alone, except
+    // that the run start clears it (before the thread starts).
+    long double stopwatchSeconds = 0;
+
+    // ---- Peripherals ----
+    // What the peripheral steps between two instructions keep besides the
+    // registers (peripherals.h, peripherals.cpp). The run start clears the
+    // counts; a reset of the running program leaves the timer's count alone.
+
+    // Where timer 0's edges come from when it does not count instruction
+    // cycles: the T0CKI pin, the comparator output, or an unwired T0CKI pin,
+    // which reads 1.
+    enum class TimerClock : uint8_t { Pin, Comparator, UnwiredPin };
+
+    // Timer 0: TMR0 and its prescaler kept as one count.
+    struct Timer0 {
+        // Counts per TMR0 step: 2^(PS+1) from OPTION, or 1 while the
+        // prescaler belongs to the watchdog. Always a power of two.
+        int32_t prescale = 0;
+        // TMR0 x prescale + the prescaler's own count: TMR0 is the quotient
+        // (wrapping at 256), the prescaler row shows the remainder.
+        int32_t count = 0;
+        // Instruction cycles the timer still holds after a program write to
+        // TMR0: the two cycles after the write do not count.
+        uint8_t hold = 0;
+        // The edge source's level at the last look, for edge detection.
+        bool inputLevel = false;
+        TimerClock source = TimerClock::Pin;
+    };
+    Timer0 timer0;
+
+    // The watchdog: a count of instruction cycles (divided by the prescaler
+    // while it belongs to the watchdog) that resets the chip once it passes
+    // the period.
+    struct Watchdog {
+        // Cleared at run start, by CLRWDT and SLEEP and by every reset of the
+        // running program; fractional while the prescaler divides.
+        Shared<double> count = 0.0;
+        // The time-out in instruction cycles, worked out from the clock at
+        // run start.
+        double period = 0.0;
+        // The prescaler's division while it belongs to the watchdog; 0 until
+        // the prescaler has first been seen there.
+        uint8_t divisor = 0;
+    };
+    Watchdog watchdog;
+
+    // The converter: a conversion completes 13 instruction cycles after GO
+    // is set.
+    struct Converter {
+        int32_t cycles = 0; // instruction cycles counted towards the running conversion
+    };
+    Converter converter;
+
+    // Sleep, and what SLEEP saw, which a wake-up compares against.
+    struct SleepState {
+        bool active = false; // SLEEP executed and not yet woken or reset
+        std::array<bool, 4> pinLevels{}; // GP0..GP3 as read by SLEEP
+        bool comparatorOut = false; // CMPOUT as read by SLEEP, while the comparator was on
+    };
+    SleepState sleepState;
 
     // ---- Run control and pacing, shared with the user-interface thread ----
     // A change of a run flag ends the simulation thread's waits at once.
@@ -249,9 +303,21 @@ public:
     std::atomic<uint8_t> Delay{0};
     std::atomic<int32_t> DelayMs{0};
     std::atomic<double> Factor{1.0};
-    int64_t CuclPerCycMK = 0;
-    int64_t LastTSC = 0;
-    StopProc OnStopProc = nullptr;
+
+    // Real-time pacing's time line, in ticks of the run clock.
+    struct Pacing {
+        // Ticks of one machine cycle at Factor 1, worked out from the clock
+        // at run start; 0 when a cycle is shorter than a tick.
+        int64_t cycleTicks = 0;
+        // The tick the next cycle is counted from: an instruction may start
+        // once cycleTicks x Factor have passed since it, and each cycle moves
+        // it on by cycleTicks / Factor. A pause restarts it from the present.
+        int64_t lastTick = 0;
+    };
+    Pacing pacing;
+    // The main program's stop routine, called on the simulation thread when
+    // the program runs past the end of program memory or the run fails.
+    StopProc stopRoutine = nullptr;
 
     // ---- Register descriptors ----
 
@@ -384,14 +450,14 @@ private:
     RunResult runFastestBatch(uint64_t maxPasses);
     // The passes that are due at real-time pacing, up to `maxPasses`.
     RunResult runPacedSlice(uint64_t maxPasses);
-    // CuclPerCycMK / Factor, worked out again only when either changes.
+    // pacing.cycleTicks / Factor, worked out again only when either changes.
     int64_t pacingCycleTicks()
     {
         const double factor = Factor.load(std::memory_order_relaxed);
-        if (factor != tickFactor_ || CuclPerCycMK != tickCycle_) [[unlikely]] {
+        if (factor != tickFactor_ || pacing.cycleTicks != tickCycle_) [[unlikely]] {
             tickFactor_ = factor;
-            tickCycle_ = CuclPerCycMK;
-            ticksPerCycle_ = pacingTicksPerCycle(CuclPerCycMK, factor);
+            tickCycle_ = pacing.cycleTicks;
+            ticksPerCycle_ = pacingTicksPerCycle(pacing.cycleTicks, factor);
         }
         return ticksPerCycle_;
     }
@@ -422,7 +488,7 @@ private:
     void armWatchdogLimit();
     uint64_t watchdogLimitFrom(double count) const;
     void watchdogRunsOut(int cycles);
-    // TaktsWDT := 0 after what the watchdog had yet to count.
+    // watchdog.count := 0 after what the watchdog had yet to count.
     void clearWatchdogCount();
     void advance();
     void chargeExtraCycle();
@@ -503,8 +569,6 @@ private:
     // Locals of the simulation thread's run.
     bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
-    bool lastTimerClockLevel_ = false;
-    uint8_t tmr0Hold_ = 0;    // instruction cycles timer 0 still holds after a program write
     bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
@@ -516,30 +580,30 @@ private:
         kWatchdogStep = 16,
         kSleepStep = 32,
         kTimerCycles = 64, // timer 0 counts instruction cycles
-        kTimerEdges = 128, // timer 0 counts edges of timerClock_
+        kTimerEdges = 128, // timer 0 counts edges of timer0.source
         // The watchdog and/or timer 0 on the instruction clock count in
-        // lazyCycles_ and catch up when the program could see the difference.
+        // lazy_.cycles and catch up when the program could see the difference.
         kLazyCycles = 256,
     };
-    // Edge sources of timer 0: the T0CKI pin, the comparator output, or an
-    // unwired T0CKI pin, which reads 1.
-    enum class TimerClock : uint8_t { Pin, Comparator, UnwiredPin };
     uint16_t peripheralWork_ = kReplan;
-    // Instruction cycles that timer 0 (timerLazy_) and the watchdog
-    // (watchdogLazy_) have yet to count, and the last pass's share of them.
-    // They are counted in when TMR0 is read or written, at CLRWDT and SLEEP,
-    // at a reset, when the plan changes and when a batch of passes ends.
-    uint64_t lazyCycles_ = 0;
-    uint8_t lastLazyCycles_ = 0;
-    bool timerLazy_ = false;
-    bool watchdogLazy_ = false;
-    double watchdogShare_ = 1.0; // watchdog counts per instruction cycle
-    // The watchdog runs out once lazyCycles_ exceeds this.
-    uint64_t watchdogLimit_ = UINT64_MAX;
-    uint64_t watchdogLimitFromZero_ = UINT64_MAX; // the limit once TaktsWDT is 0
-    TimerClock timerClock_ = TimerClock::Pin;
+    // Timer 0 on the instruction clock and the watchdog counted lazily: the
+    // instruction cycles they have yet to count, and the last pass's share
+    // of them. They are counted in when TMR0 is read or written, at CLRWDT
+    // and SLEEP, at a reset, when the plan changes and when a batch of
+    // passes ends.
+    struct LazyCounting {
+        uint64_t cycles = 0;
+        uint8_t lastPassCycles = 0;
+        bool timer0 = false;   // timer 0 counts lazily
+        bool watchdog = false; // the watchdog counts lazily
+        double watchdogShare = 1.0; // watchdog counts per instruction cycle
+        // The watchdog runs out once `cycles` exceeds this.
+        uint64_t watchdogLimit = UINT64_MAX;
+        uint64_t watchdogLimitFromZero = UINT64_MAX; // the limit once the watchdog's count is 0
+    };
+    LazyCounting lazy_;
     uint64_t wiredPorts_ = 0; // bit p: port p read through the link
-    double tickFactor_ = 0.0; // Factor and CuclPerCycMK that ticksPerCycle_ was worked out for
+    double tickFactor_ = 0.0; // Factor and pacing.cycleTicks that ticksPerCycle_ was worked out for
     int64_t tickCycle_ = 0;
     int64_t ticksPerCycle_ = 0;
     int64_t sliceTicks_ = 1'000'000; // real-time pacing wakes at most once a millisecond
@@ -548,7 +612,7 @@ private:
     bool runEnded_ = false;
 
     RunClock* clock_ = &steadyRunClock();
-    int32_t lastValidCrystalFreq_ = 4000000;
+    int32_t lastRunCrystalFrequency_ = 4000000; // the clock the last run started with
     // Counts the calls of Set_RT_parametrs; real-time pacing starts from the
     // present whenever it moves.
     std::atomic<uint64_t> pacingChanges_{0};

@@ -151,26 +151,26 @@ TW_EXPORT std::int64_t Get_MC()
 
 TW_EXPORT long double Get_UserTimer()
 {
-    return TheEngine().UserTimer;
+    return TheEngine().stopwatchSeconds;
 }
 
 TW_EXPORT void Set_UserTimer(long double value)
 {
-    TheEngine().UserTimer = value;
+    TheEngine().stopwatchSeconds = value;
 }
 
 TW_EXPORT void Get_TaktsWDT(double* count, double* period)
 {
     const Engine& engine = TheEngine();
     if (count)
-        *count = engine.TaktsWDT;
+        *count = engine.watchdog.count;
     if (period)
-        *period = engine.PeriodWDT;
+        *period = engine.watchdog.period;
 }
 
 TW_EXPORT std::int32_t Get_rtCrystalFreq()
 {
-    return TheEngine().rtCrystalFreq;
+    return TheEngine().crystalFrequency;
 }
 
 // ---- Program counter and stack ----

@@ -47,10 +47,10 @@ inline void Engine::advance()
 }
 
 // Each machine cycle moves the real-time pacing's due time on by
-// CuclPerCycMK / Factor ticks; the quotient is kept until either changes.
+// pacing.cycleTicks / Factor ticks; the quotient is kept until either changes.
 inline void Engine::chargeExtraCycle()
 {
-    LastTSC += pacingCycleTicks();
+    pacing.lastTick += pacingCycleTicks();
     ++held_.cycles;
     twoCycleMark_ = true;
 }
@@ -395,14 +395,14 @@ inline void Engine::clrwdt(uint16_t)
 // chip from.
 inline void Engine::sleep(uint16_t)
 {
-    SleepMode = true;
+    sleepState.active = true;
     replanPeripherals();
     ClrWdtStatus();
     const uint8_t pins = readFile(reg::GPIO);
-    for (size_t bit = 0; bit < SleepPinLevels.size(); ++bit)
-        SleepPinLevels[bit] = pins >> bit & 1;
+    for (size_t bit = 0; bit < sleepState.pinLevels.size(); ++bit)
+        sleepState.pinLevels[bit] = pins >> bit & 1;
     if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & 0x08))
-        SleepCompOut = readFile(AdrCMCON0) >> 7 & 1;
+        sleepState.comparatorOut = readFile(AdrCMCON0) >> 7 & 1;
     advance();
 }
 
@@ -494,9 +494,9 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
     HoldRun hold(*this);
     preparePredecoded();
-    // As the wait compares it: an instruction is due CuclPerCycMK x Factor
+    // As the wait compares it: an instruction is due pacing.cycleTicks x Factor
     // ticks after the due time.
-    const double lag = kPaced ? double(CuclPerCycMK) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;
+    const double lag = kPaced ? double(pacing.cycleTicks) * pacingFactor(Factor.load(std::memory_order_relaxed)) : 0.0;
     bool granted = kPaced;
     replanPeripherals();
     uint64_t remaining = maxPasses;
@@ -522,9 +522,9 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
             return {RunStop::PassLimit, maxPasses};
         if constexpr (kPaced) {
             if (!granted) {
-                if (double(sliceNow_ - LastTSC) < lag)
+                if (double(sliceNow_ - pacing.lastTick) < lag)
                     return {RunStop::NotDue, maxPasses - remaining};
-                LastTSC += pacingCycleTicks();
+                pacing.lastTick += pacingCycleTicks();
             }
             granted = false;
         }

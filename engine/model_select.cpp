@@ -26,10 +26,10 @@ bool Engine::SelectMC(int model)
     for (const InstructionPattern& instruction : kInstructionSet)
         SystemCommand.push_back({instruction.mnemonic});
     StackMax = 1;
-    PeriodWDT = 18000.0;
+    watchdog.period = 18000.0;
     clearSelectionFields();
 
-    rtCrystalFreq = 4000000;
+    crystalFrequency = 4000000;
     PC_Len = entry->pcLen;
     ROM_Size = entry->romSize;
     SFRcount = entry->sfrCount;

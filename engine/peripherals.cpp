@@ -44,7 +44,7 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
     wrapAllowance_ = true;
     held_.next = ROM_Size - 1;
     held_.pc = pcMask_;
-    tmr0Hold_ = 0;
+    timer0.hold = 0;
     clearWatchdogCount();
 }
 
@@ -52,52 +52,52 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
 // While nothing watches them pass by pass (no register breakpoint on the
 // timer rows, the chip awake), timer 0 on the instruction clock and the
 // watchdog only add up the cycles of each pass; the registers, change marks
-// and TaktsWDT are brought to what counting each pass would have left
+// and watchdog.count are brought to what counting each pass would have left
 // whenever the program or the main program could look.
 
 void Engine::flushLazyCycles()
 {
-    if (!lazyCycles_)
+    if (!lazy_.cycles)
         return;
-    const uint64_t cycles = lazyCycles_;
-    lazyCycles_ = 0;
-    if (watchdogLazy_) {
+    const uint64_t cycles = lazy_.cycles;
+    lazy_.cycles = 0;
+    if (lazy_.watchdog) {
         // Sums of cycles times a power of two: exact, as the pass-by-pass
         // sum is.
-        TaktsWDT += double(cycles) * watchdogShare_;
+        watchdog.count += double(cycles) * lazy_.watchdogShare;
         armWatchdogLimit();
     }
-    if (timerLazy_)
-        countLazyTimerCycles(cycles, lastLazyCycles_);
+    if (lazy_.timer0)
+        countLazyTimerCycles(cycles, lazy_.lastPassCycles);
 }
 
 // What the watchdog had yet to count is dropped with the count; the timer
 // still counts its share.
 void Engine::clearWatchdogCount()
 {
-    if (const uint64_t cycles = lazyCycles_) {
-        lazyCycles_ = 0;
-        if (timerLazy_)
-            countLazyTimerCycles(cycles, lastLazyCycles_);
+    if (const uint64_t cycles = lazy_.cycles) {
+        lazy_.cycles = 0;
+        if (lazy_.timer0)
+            countLazyTimerCycles(cycles, lazy_.lastPassCycles);
     }
-    TaktsWDT = 0.0;
-    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFromZero_ : UINT64_MAX;
+    watchdog.count = 0.0;
+    lazy_.watchdogLimit = lazy_.watchdog ? lazy_.watchdogLimitFromZero : UINT64_MAX;
 }
 
 void Engine::armWatchdogLimit()
 {
-    watchdogLimit_ = watchdogLazy_ ? watchdogLimitFrom(TaktsWDT) : UINT64_MAX;
+    lazy_.watchdogLimit = lazy_.watchdog ? watchdogLimitFrom(watchdog.count) : UINT64_MAX;
 }
 
 // The largest count of further cycles that leaves a watchdog count of
-// `count` at or below PeriodWDT, as the pass-by-pass comparison sees it.
+// `count` at or below watchdog.period, as the pass-by-pass comparison sees it.
 uint64_t Engine::watchdogLimitFrom(double count) const
 {
-    const double period = PeriodWDT;
-    const auto within = [&](double cycles) { return count + cycles * watchdogShare_ <= period; };
+    const double period = watchdog.period;
+    const auto within = [&](double cycles) { return count + cycles * lazy_.watchdogShare <= period; };
     if (!within(0.0))
         return 0;
-    double limit = std::floor((period - count) / watchdogShare_);
+    double limit = std::floor((period - count) / lazy_.watchdogShare);
     while (limit > 0 && !within(limit))
         limit -= 1;
     while (within(limit + 1))
@@ -109,11 +109,11 @@ uint64_t Engine::watchdogLimitFrom(double count) const
 // as the reset comes before its step.
 void Engine::watchdogRunsOut(int cycles)
 {
-    lazyCycles_ -= uint64_t(cycles);
-    const bool watchdogLazy = watchdogLazy_;
-    watchdogLazy_ = false; // TaktsWDT starts again from 0 anyway
+    lazy_.cycles -= uint64_t(cycles);
+    const bool watchdogLazy = lazy_.watchdog;
+    lazy_.watchdog = false; // watchdog.count starts again from 0 anyway
     flushLazyCycles();
-    watchdogLazy_ = watchdogLazy;
+    lazy_.watchdog = watchdogLazy;
     restartAfterReset(false, true, false, false);
 }
 
@@ -122,18 +122,18 @@ void Engine::watchdogRunsOut(int cycles)
 // The first cycles after a program write to TMR0 do not count.
 void Engine::countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles)
 {
-    const uint64_t hold = tmr0Hold_;
+    const uint64_t hold = timer0.hold;
     const uint64_t heldInAll = std::min(cycles, hold);
     const uint64_t heldBeforeLast = std::min(cycles - lastCycles, hold);
-    tmr0Hold_ = uint8_t(hold - heldInAll);
+    timer0.hold = uint8_t(hold - heldInAll);
     const uint64_t counted = cycles - heldInAll;
     const uint64_t countedInLast = lastCycles - (heldInAll - heldBeforeLast);
-    const uint64_t ratio = uint64_t(Tmr0Ratio);
+    const uint64_t ratio = uint64_t(timer0.prescale);
     // The count wraps at 256 x ratio, a power of two.
     const uint64_t wrapMask = 256 * ratio - 1;
-    const uint64_t after = (uint64_t(Tmr0Counts) + counted) & wrapMask;
-    const uint64_t before = (uint64_t(Tmr0Counts) + counted - countedInLast) & wrapMask;
-    Tmr0Counts = int32_t(after);
+    const uint64_t after = (uint64_t(timer0.count) + counted) & wrapMask;
+    const uint64_t before = (uint64_t(timer0.count) + counted - countedInLast) & wrapMask;
+    timer0.count = int32_t(after);
     const int shift = std::countr_zero(uint32_t(ratio));
     // With one pass counted, the last tick compared with the rows as they
     // stand; with more, with what the tick before it stored.
@@ -161,7 +161,7 @@ void Engine::completeConversion()
         = (adcon & adcon0::CHS1) ? kReferenceConversion : conversionOf(pinLevel((adcon & adcon0::CHS0) ? 1 : 0));
     WriteRegByte(AdrADRES, result);
     WriteRegBit(AdrADCON0, 1, false);
-    AdcCycles = 0;
+    converter.cycles = 0;
 }
 
 // CMPOUT is stored without change marks. A comparison with an undriven
@@ -182,14 +182,14 @@ void Engine::sleepStep()
     if (AdrCMCON0 >= 0) {
         const uint8_t comparator = RAM[size_t(AdrCMCON0)];
         if ((comparator & cmcon0::CMPON) && !(comparator & cmcon0::CWU)
-            && ReadRegBit(AdrCMCON0, 7) != SleepCompOut) {
+            && ReadRegBit(AdrCMCON0, 7) != sleepState.comparatorOut) {
             restartAfterReset(false, false, false, true);
             return;
         }
     }
     if (HasPinWake && !(RAM[reg::OPTION] & option::GPWU)) {
-        for (int bit = 0; bit < int(SleepPinLevels.size()); ++bit) {
-            if (ReadRegBit(reg::GPIO, bit) != SleepPinLevels[size_t(bit)]) {
+        for (int bit = 0; bit < int(sleepState.pinLevels.size()); ++bit) {
+            if (ReadRegBit(reg::GPIO, bit) != sleepState.pinLevels[size_t(bit)]) {
                 restartAfterReset(false, false, true, false);
                 return;
             }
@@ -224,51 +224,51 @@ void Engine::planPeripherals()
         work |= kComparatorStep;
     // A sleeping chip counts pass by pass: its timer stands while the
     // watchdog runs.
-    watchdogLazy_ = false;
-    timerLazy_ = false;
+    lazy_.watchdog = false;
+    lazy_.timer0 = false;
     const uint8_t optionBits = RAM[reg::OPTION];
     if (CfgNoWDTE >= 0 && Config[size_t(CfgNoWDTE)] == 1) {
-        if (SleepMode) {
+        if (sleepState.active) {
             work |= kWatchdogStep;
         } else {
-            watchdogLazy_ = true;
+            lazy_.watchdog = true;
             work |= kLazyCycles;
-            watchdogShare_ = 1.0;
+            lazy_.watchdogShare = 1.0;
             if (optionBits & option::PSA) {
-                WdtDivisor = uint8_t(1u << (optionBits & option::PS));
-                watchdogShare_ = 1.0 / double(WdtDivisor);
+                watchdog.divisor = uint8_t(1u << (optionBits & option::PS));
+                lazy_.watchdogShare = 1.0 / double(watchdog.divisor);
             }
         }
     }
-    if (SleepMode)
+    if (sleepState.active)
         work |= kSleepStep;
 
     // The clock is the comparator output while the comparator drives the
     // timer, else the instruction clock (T0CS = 0, or FOSC4 routing it out
     // to the timer's own pin), else the T0CKI pin.
-    if (const int32_t ratio = timer0Ratio(optionBits); ratio != Tmr0Ratio)
+    if (const int32_t ratio = timer0Ratio(optionBits); ratio != timer0.prescale)
         retuneTimer0(ratio);
     if ((comparator & (cmcon0::CMPON | cmcon0::CMPT0CS)) == cmcon0::CMPON) {
         work |= kTimerEdges;
-        timerClock_ = TimerClock::Comparator;
+        timer0.source = TimerClock::Comparator;
     } else if (!(optionBits & option::T0CS) || (HasFOSC4 && (RAM[reg::OSCCAL] & kOscCalFosc4))) {
         // A breakpoint on the timer's rows is checked at every tick.
-        if (SleepMode || MatrixRAM[reg::TMR0].BreakPoint || MatrixRAM[reg::Prescaler].BreakPoint) {
+        if (sleepState.active || MatrixRAM[reg::TMR0].BreakPoint || MatrixRAM[reg::Prescaler].BreakPoint) {
             work |= kTimerCycles;
         } else {
-            timerLazy_ = true;
+            lazy_.timer0 = true;
             work |= kLazyCycles;
         }
     } else if (wired(PinT0CKI)) {
         work |= kTimerEdges;
-        timerClock_ = TimerClock::Pin;
-    } else if (!lastTimerClockLevel_) {
+        timer0.source = TimerClock::Pin;
+    } else if (!timer0.inputLevel) {
         work |= kTimerEdges;
-        timerClock_ = TimerClock::UnwiredPin;
+        timer0.source = TimerClock::UnwiredPin;
     }
     peripheralWork_ = work;
-    if (watchdogLazy_)
-        watchdogLimitFromZero_ = watchdogLimitFrom(0.0);
+    if (lazy_.watchdog)
+        lazy_.watchdogLimitFromZero = watchdogLimitFrom(0.0);
     armWatchdogLimit();
 }
 
@@ -276,8 +276,8 @@ void Engine::planPeripherals()
 // only the prescaler's own count starts again.
 void Engine::retuneTimer0(int32_t ratio)
 {
-    Tmr0Counts = RAM[reg::TMR0] * ratio;
-    Tmr0Ratio = ratio;
+    timer0.count = RAM[reg::TMR0] * ratio;
+    timer0.prescale = ratio;
 }
 
 } // namespace corvel

@@ -62,8 +62,8 @@ inline void Engine::converterStep(int cycles)
     const uint8_t adcon = RAM[size_t(AdrADCON0)];
     if ((adcon & (adcon0::ADON | adcon0::GO)) != (adcon0::ADON | adcon0::GO))
         return;
-    AdcCycles += cycles;
-    if (AdcCycles >= 13)
+    converter.cycles += cycles;
+    if (converter.cycles >= 13)
         completeConversion();
 }
 
@@ -74,12 +74,12 @@ inline bool Engine::watchdogStep(int cycles)
     static constexpr double kShare[8] = {1.0, 1.0 / 2, 1.0 / 4, 1.0 / 8, 1.0 / 16, 1.0 / 32, 1.0 / 64, 1.0 / 128};
     const uint8_t optionBits = RAM[reg::OPTION];
     if (optionBits & option::PSA) {
-        WdtDivisor = uint8_t(1u << (optionBits & option::PS));
-        TaktsWDT += cycles * kShare[optionBits & option::PS];
+        watchdog.divisor = uint8_t(1u << (optionBits & option::PS));
+        watchdog.count += cycles * kShare[optionBits & option::PS];
     } else {
-        TaktsWDT += cycles;
+        watchdog.count += cycles;
     }
-    if (TaktsWDT > PeriodWDT) [[unlikely]] {
+    if (watchdog.count > watchdog.period) [[unlikely]] {
         restartAfterReset(false, true, false, false);
         return true;
     }
@@ -104,21 +104,21 @@ inline void Engine::storeTimerRow(int index, uint8_t value)
 // TMR0 and the prescaler row as the count shows them, TMR0 first.
 inline void Engine::tmr0Tick()
 {
-    uint32_t value = uint32_t(Tmr0Counts) >> std::countr_zero(uint32_t(Tmr0Ratio));
+    uint32_t value = uint32_t(timer0.count) >> std::countr_zero(uint32_t(timer0.prescale));
     if (value > 255) {
         value -= 256;
-        Tmr0Counts -= 256 * Tmr0Ratio;
+        timer0.count -= 256 * timer0.prescale;
     }
     storeTimerRow(reg::TMR0, uint8_t(value));
-    storeTimerRow(reg::Prescaler, uint8_t(Tmr0Counts & (Tmr0Ratio - 1)));
+    storeTimerRow(reg::Prescaler, uint8_t(timer0.count & (timer0.prescale - 1)));
 }
 
 // The cycles of the previous instruction that count after a program write
 // to TMR0: the first two cycles after the write do not.
 inline int Engine::heldTimerCycles(int cycles)
 {
-    const int held = std::min(cycles, int(tmr0Hold_));
-    tmr0Hold_ = uint8_t(tmr0Hold_ - held);
+    const int held = std::min(cycles, int(timer0.hold));
+    timer0.hold = uint8_t(timer0.hold - held);
     return cycles - held;
 }
 
@@ -126,11 +126,11 @@ inline int Engine::heldTimerCycles(int cycles)
 // comes while the timer holds a written value and does not count.
 inline void Engine::countTimer0Edge(bool input, bool held)
 {
-    if (input == lastTimerClockLevel_) [[likely]]
+    if (input == timer0.inputLevel) [[likely]]
         return;
-    lastTimerClockLevel_ = input;
+    timer0.inputLevel = input;
     if (!held && input != bool(RAM[reg::OPTION] & option::T0SE)) {
-        ++Tmr0Counts;
+        ++timer0.count;
         tmr0Tick();
     }
 }
@@ -157,12 +157,12 @@ inline bool Engine::peripheralStep()
         if (work & kComparatorStep)
             comparatorStep();
         if (work & kLazyCycles) {
-            lazyCycles_ += uint64_t(cycles);
-            if (lazyCycles_ > watchdogLimit_) [[unlikely]] {
+            lazy_.cycles += uint64_t(cycles);
+            if (lazy_.cycles > lazy_.watchdogLimit) [[unlikely]] {
                 watchdogRunsOut(cycles);
                 return false;
             }
-            lastLazyCycles_ = uint8_t(cycles);
+            lazy_.lastPassCycles = uint8_t(cycles);
         }
         if ((work & kWatchdogStep) && watchdogStep(cycles))
             return false;
@@ -172,12 +172,12 @@ inline bool Engine::peripheralStep()
         }
     }
     if (work & kTimerCycles) {
-        Tmr0Counts += tmr0Hold_ ? heldTimerCycles(cycles) : cycles;
+        timer0.count += timer0.hold ? heldTimerCycles(cycles) : cycles;
         tmr0Tick();
     } else if (work & kTimerEdges) {
         // An edge while the timer holds a written value is lost.
-        const bool held = tmr0Hold_ && heldTimerCycles(cycles) == 0;
-        switch (timerClock_) {
+        const bool held = timer0.hold && heldTimerCycles(cycles) == 0;
+        switch (timer0.source) {
         case TimerClock::Pin:
             // A pin reads 1 when undriven or above 1.0 V.
             countTimer0Edge(!(pinLevel(PinT0CKI) <= 1.0f), held);

@@ -194,8 +194,8 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         // A program write restarts the prescaler, and the timer holds the
         // written value for the next two instruction cycles.
         if (!internal) {
-            Tmr0Counts = stored * Tmr0Ratio;
-            tmr0Hold_ = 2;
+            timer0.count = stored * timer0.prescale;
+            timer0.hold = 2;
         }
         return;
     }

@@ -54,9 +54,9 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
         uint8_t statusBits = RAM[reg::STATUS];
         if (model_->wakeUpFlags) {
             statusBits &= uint8_t(~(status::GPWUF | status::CWUF | status::PA0));
-            if (SleepMode && byPinChange)
+            if (sleepState.active && byPinChange)
                 statusBits |= status::GPWUF;
-            if (SleepMode && byComparatorChange)
+            if (sleepState.active && byComparatorChange)
                 statusBits |= status::CWUF;
         } else {
             statusBits &= 0x1F;
@@ -64,9 +64,9 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
         // A reset pin pulled while awake leaves \TO alone.
         if (byWatchdog)
             statusBits &= uint8_t(~status::TO);
-        else if (!(byResetPin && !SleepMode))
+        else if (!(byResetPin && !sleepState.active))
             statusBits |= status::TO;
-        if (SleepMode)
+        if (sleepState.active)
             statusBits &= uint8_t(~status::PD);
         RAM[reg::STATUS] = statusBits;
 
@@ -75,7 +75,7 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
     }
     MatrixRAM[reg::Prescaler].usedbit = 0;
     RAM[reg::Prescaler] = 0;
-    SleepMode = false;
+    sleepState.active = false;
 }
 
 void Engine::ClrWdtStatus()
@@ -83,7 +83,7 @@ void Engine::ClrWdtStatus()
     clearWatchdogCount();
     // Through the register write, with change marks and breakpoints, as the
     // one way besides the resets that reaches \TO and \PD.
-    writeMasked(reg::STATUS, status::TO | status::PD, uint8_t(status::TO | (SleepMode ? 0 : status::PD)), true);
+    writeMasked(reg::STATUS, status::TO | status::PD, uint8_t(status::TO | (sleepState.active ? 0 : status::PD)), true);
 }
 
 } // namespace corvel

@@ -23,28 +23,28 @@ int64_t Engine::ReadTSC()
 void Engine::startRun()
 {
     HoldRun hold(*this);
-    UserTimer = 0;
+    stopwatchSeconds = 0;
     wrapAllowance_ = true;
     twoCycleMark_ = false;
     held_.next = ROM_Size - 1;
     held_.pc = pcMask_;
     held_.instructions = 0;
     held_.cycles = 0;
-    TaktsWDT = 0.0;
-    lazyCycles_ = 0;
-    PeriodWDT = watchdogPeriodCycles(rtCrystalFreq >= 4 ? rtCrystalFreq : lastValidCrystalFreq_);
-    Tmr0Counts = 0;
-    tmr0Hold_ = 0;
+    watchdog.count = 0.0;
+    lazy_.cycles = 0;
+    watchdog.period = watchdogPeriodCycles(crystalFrequency >= 4 ? crystalFrequency : lastRunCrystalFrequency_);
+    timer0.count = 0;
+    timer0.hold = 0;
     pclJumped_ = false;
     // The count starts from 0 at the prescaler ratio OPTION holds now.
-    Tmr0Ratio = timer0Ratio(RAM[reg::OPTION]);
-    lastTimerClockLevel_ = false;
-    SleepMode = false;
+    timer0.prescale = timer0Ratio(RAM[reg::OPTION]);
+    timer0.inputLevel = false;
+    sleepState.active = false;
     rtexStep.store(1, std::memory_order_relaxed);
     for (int level = 0; level <= StackMax && level < int(StackAddr.size()); ++level)
         StackAddr[size_t(level)] = 0;
     StackCounter = 0;
-    LastTSC = clock_->now();
+    pacing.lastTick = clock_->now();
     pacingChangesSeen_ = pacingChanges_.load();
     passPrepared_ = false;
     runEnded_ = ROM.empty();
@@ -70,8 +70,8 @@ bool Engine::beginPass()
             runEnded_ = true;
             // The stop routine sees where the run ended.
             publishHeldRun();
-            if (OnStopProc)
-                OnStopProc();
+            if (stopRoutine)
+                stopRoutine();
             return false;
         }
     }

@@ -39,12 +39,12 @@ void Engine::Calculate_CuclPerCycMK(StopProc stopProc)
     if (onSimulationThread())
         return;
     Stop_and_wait();
-    if (rtCrystalFreq < kLowestCrystalFreq)
-        rtCrystalFreq = lastValidCrystalFreq_;
-    lastValidCrystalFreq_ = rtCrystalFreq;
-    CuclPerCycMK = kTicksPerSecond / (rtCrystalFreq / 4);
-    LastTSC = 0;
-    OnStopProc = stopProc;
+    if (crystalFrequency < kLowestCrystalFreq)
+        crystalFrequency = lastRunCrystalFrequency_;
+    lastRunCrystalFrequency_ = crystalFrequency;
+    pacing.cycleTicks = kTicksPerSecond / (crystalFrequency / 4);
+    pacing.lastTick = 0;
+    stopRoutine = stopProc;
     rtRunning.store(0);
     PowerOnReset();
     // The run-start values are in place before the thread exists, so the
@@ -89,8 +89,8 @@ void Engine::runThreadBody()
         if (!runEnded_) {
             runEnded_ = true;
             try {
-                if (OnStopProc)
-                    OnStopProc();
+                if (stopRoutine)
+                    stopRoutine();
             } catch (...) {
             }
         }
@@ -146,7 +146,7 @@ bool Engine::waitForPass()
             return false;
         if (rtPause.load(relaxed)) {
             clock_->wait(kPollTicks, flagSignal_, seen);
-            LastTSC = clock_->now();
+            pacing.lastTick = clock_->now();
             continue;
         }
         if (StepByStep.load(relaxed) && !stepGranted(seen))
@@ -193,8 +193,8 @@ bool Engine::delayPassed()
     return true;
 }
 
-// An instruction may start once CuclPerCycMK x Factor ticks have passed
-// since LastTSC; each cycle moves LastTSC on by CuclPerCycMK / Factor, so
+// An instruction may start once pacing.cycleTicks x Factor ticks have passed
+// since pacing.lastTick; each cycle moves pacing.lastTick on by pacing.cycleTicks / Factor, so
 // the program runs at Factor times real time. The thread never spins: it
 // sleeps until the instruction is due, and at least one slice, so that a
 // wake-up runs all the instructions due by then (the slice's batch checks
@@ -210,17 +210,17 @@ bool Engine::cycleDue(uint64_t seen)
     const uint64_t changes = pacingChanges_.load(relaxed);
     if (changes != pacingChangesSeen_) {
         pacingChangesSeen_ = changes;
-        LastTSC = now;
+        pacing.lastTick = now;
     }
-    const double due = double(CuclPerCycMK) * factor;
-    const double elapsed = double(now - LastTSC);
+    const double due = double(pacing.cycleTicks) * factor;
+    const double elapsed = double(now - pacing.lastTick);
     if (elapsed < due) {
         const double sleep = std::min(std::max(std::ceil(due - elapsed), double(sliceTicks_)), double(kPollTicks));
         clock_->wait(int64_t(sleep), flagSignal_, seen);
         return false;
     }
     sliceNow_ = now;
-    LastTSC += pacingCycleTicks();
+    pacing.lastTick += pacingCycleTicks();
     return true;
 }
 

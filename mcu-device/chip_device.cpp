@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <iterator>
+#include <utility>
 
 #include <QImage>
 
@@ -194,15 +195,22 @@ void ChipDevice::applySaveData()
         engine_.Config[size_t(bit)] = record[bit] == '1' ? 1 : 0;
     if (record[save_data::kUserFrequencyFlag] == '1') {
         if (const auto frequency = save_data::storedFrequency(record))
-            engine_.rtCrystalFreq = *frequency;
+            engine_.crystalFrequency = *frequency;
     } else {
         const int ioscfs = save_data::ioscfsBit(model_);
-        engine_.rtCrystalFreq = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
+        engine_.crystalFrequency = save_data::internalFrequency(model_, ioscfs >= 0 && record[ioscfs] == '1');
     }
     // The power-on reset takes the new configuration and the unknown-bit
     // choice. During a run the registers stay the thread's: the bits apply at
     // once, the reset and the clock with the next run.
-    engine_.PowerOnResetUnlessRunning();
+    const bool firstApply = std::exchange(unrun_, false);
+    if (engine_.PowerOnResetUnlessRunning() && firstApply) {
+        // A chip just placed has run nothing: at its reset address, no
+        // instruction executed, counters, stopwatch, watchdog and stack at
+        // zero, whatever the engine's previous chip had done.
+        engine_.startRun();
+        engine_.CurrentCommand = 0;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -277,7 +285,7 @@ void ChipDevice::Link::storeConfigBit(int bit, char value)
     // Without a user frequency the clock follows IOSCFS, as applying the
     // record would make it; a changed IOSCFS must not leave the old clock.
     if (bit == save_data::ioscfsBit(device_.model_) && record[save_data::kUserFrequencyFlag] != '1')
-        device_.engine_.rtCrystalFreq = save_data::internalFrequency(device_.model_, value == '1');
+        device_.engine_.crystalFrequency = save_data::internalFrequency(device_.model_, value == '1');
 }
 
 // ---------------------------------------------------------------------------

@@ -525,14 +525,14 @@ std::unique_ptr<TformSettings> CreateSettingsDialog(ChipDevice& device)
     form->Device = &device;
     form->Config = engine.Config;
     form->ConfigBits = engine.ConfigBits;
-    form->rtCrystalFreq = engine.rtCrystalFreq;
+    form->rtCrystalFreq = engine.crystalFrequency;
     return form;
 }
 
 void TakeBackSettings(const TformSettings& form, Engine& engine)
 {
     engine.Config = form.Config;
-    engine.rtCrystalFreq = form.rtCrystalFreq;
+    engine.crystalFrequency = form.rtCrystalFreq;
 }
 
 extern "C" void ShowSettingsMC(TObject* sender)

@@ -87,7 +87,7 @@ TEST_P(ChipRulesAgainstGpsim, SameRegistersAndCycles)
         engine.ROM[size_t(address)] = word;
     for (int bit = 0; bit < 12; ++bit)
         engine.Config[size_t(bit)] = uint8_t(c.configWord >> bit & 1);
-    engine.rtCrystalFreq = c.frequency;
+    engine.crystalFrequency = c.frequency;
     engine.PowerOnReset();
     if (c.option)
         engine.RAM[reg::OPTION] = c.option;

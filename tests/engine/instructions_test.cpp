@@ -445,21 +445,21 @@ TEST(Instruction, ClrwdtAndSleep)
 {
     Chip chip;
     chip.reg(reg::STATUS) = 0x00;
-    chip.engine.TaktsWDT = 500.0;
+    chip.engine.watchdog.count = 500.0;
     chip.run({op::CLRWDT()});
     EXPECT_EQ(chip.status() & (status::TO | status::PD), status::TO | status::PD);
-    EXPECT_EQ(chip.engine.TaktsWDT, 0.0);
-    EXPECT_FALSE(chip.engine.SleepMode);
+    EXPECT_EQ(chip.engine.watchdog.count, 0.0);
+    EXPECT_FALSE(chip.engine.sleepState.active);
 
-    chip.engine.TaktsWDT = 500.0;
+    chip.engine.watchdog.count = 500.0;
     chip.link.levels[1] = 0.0f; // GP1 low, the other pins undriven
     chip.reg(reg::TRISGPIO) = 0x0F;
     chip.run({op::SLEEP()});
     EXPECT_EQ(chip.status() & (status::TO | status::PD), status::TO);
-    EXPECT_EQ(chip.engine.TaktsWDT, 0.0);
-    EXPECT_TRUE(chip.engine.SleepMode);
+    EXPECT_EQ(chip.engine.watchdog.count, 0.0);
+    EXPECT_TRUE(chip.engine.sleepState.active);
     // GP0 and GP3 undriven, GP1 low, GP2 read as 0 while T0CS is set.
-    EXPECT_EQ(chip.engine.SleepPinLevels, (std::array<bool, 4>{true, false, false, true}));
+    EXPECT_EQ(chip.engine.sleepState.pinLevels, (std::array<bool, 4>{true, false, false, true}));
     EXPECT_EQ(chip.engine.I, 2);
 
     // A sleeping chip executes nothing.
@@ -477,22 +477,22 @@ TEST(Instruction, SleepRemembersTheComparatorOutput)
     chip.reg(7) = 0x88; // CMPON, CMPOUT
     chip.link.levels[1] = 0.2f; // below the 0.6 V reference: the comparator keeps CMPOUT at 1
     chip.run({op::SLEEP()});
-    EXPECT_TRUE(chip.engine.SleepCompOut);
+    EXPECT_TRUE(chip.engine.sleepState.comparatorOut);
 }
 
 TEST(Instruction, TwoCycleInstructionsMoveTheRealTimeDueTick)
 {
     Chip chip;
-    chip.engine.CuclPerCycMK = 1000;
+    chip.engine.pacing.cycleTicks = 1000;
     chip.engine.Factor = 2.0;
-    chip.engine.LastTSC = 0;
+    chip.engine.pacing.lastTick = 0;
     chip.run({op::GOTO(1)});
-    EXPECT_EQ(chip.engine.LastTSC, 500);
+    EXPECT_EQ(chip.engine.pacing.lastTick, 500);
     chip.engine.Factor = 4.0;
     chip.run({op::GOTO(2)});
-    EXPECT_EQ(chip.engine.LastTSC, 750);
+    EXPECT_EQ(chip.engine.pacing.lastTick, 750);
     chip.run({op::NOP()});
-    EXPECT_EQ(chip.engine.LastTSC, 750);
+    EXPECT_EQ(chip.engine.pacing.lastTick, 750);
 }
 
 } // namespace

@@ -41,9 +41,9 @@ TEST(ModelSelect, Pic10F200RowsAndAddresses)
     }
     EXPECT_EQ(engine.ROM_Size, 256);
     EXPECT_EQ(engine.PC_Len, 9);
-    EXPECT_EQ(engine.rtCrystalFreq, 4000000);
+    EXPECT_EQ(engine.crystalFrequency, 4000000);
     EXPECT_EQ(engine.StackMax, 1);
-    EXPECT_EQ(engine.PeriodWDT, 18000.0);
+    EXPECT_EQ(engine.watchdog.period, 18000.0);
 }
 
 TEST(ModelSelect, Pic16F59BanksAndPortE)

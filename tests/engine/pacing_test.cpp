@@ -95,8 +95,8 @@ void PrintTo(const RateCase& c, std::ostream* os)
 
 class RealTimeRate : public PacedRun, public testing::WithParamInterface<RateCase> {};
 
-// An instruction starts once CuclPerCycMK x Factor ticks have passed since
-// the due time, which each cycle moves on by CuclPerCycMK / Factor.
+// An instruction starts once pacing.cycleTicks x Factor ticks have passed since
+// the due time, which each cycle moves on by pacing.cycleTicks / Factor.
 TEST_P(RealTimeRate, RunsAtFactorTimesRealTime)
 {
     const RateCase& c = GetParam();
@@ -408,7 +408,7 @@ TEST_P(RealClockPacing, HoldsTheProgramBack)
         if (ticks == 1'000'000)
             engine.rtRefreshComplete = 1;
     };
-    engine.rtCrystalFreq = 4000; // a machine cycle lasts 1 ms
+    engine.crystalFrequency = 4000; // a machine cycle lasts 1 ms
     engine.Set_RT_parametrs(c.realTime, 0, c.delay, c.delayMs, c.factor);
     engine.ROM_BP[39] = 1; // words 255, 0..38: 40 instructions
     const auto start = std::chrono::steady_clock::now();

@@ -84,7 +84,7 @@ TEST(ResetPin, AwakeItKeepsTimeOutAndPowerDownAsleepItSetsThem)
     EXPECT_EQ(chip.status() & (status::TO | status::PD), status::TO);
     chip.link.levels[size_t(chip.engine.PinMCLR)] = 0.0f;
     chip.step();
-    EXPECT_FALSE(chip.engine.SleepMode);
+    EXPECT_FALSE(chip.engine.sleepState.active);
     EXPECT_EQ(chip.status() & (status::TO | status::PD), status::TO) << "\\TO = 1, \\PD = 0";
     EXPECT_EQ(chip.engine.I, 255);
 }
@@ -182,7 +182,7 @@ TEST_P(Converter, Results)
         chip.link.levels[1] = c.level1;
         chip.reg(layout.adres) = 0x5A;
         chip.reg(layout.adcon0) = uint8_t(c.channel | GO | ADON);
-        chip.engine.AdcCycles = 0;
+        chip.engine.converter.cycles = 0;
         chip.step(12);
         EXPECT_TRUE(chip.reg(layout.adcon0) & GO) << "busy for 13 cycles";
         EXPECT_EQ(chip.reg(layout.adres), 0x5A);
@@ -192,7 +192,7 @@ TEST_P(Converter, Results)
         EXPECT_EQ(chip.reg(layout.adres), c.result) << layout.model;
         EXPECT_TRUE(chip.marks(layout.adres).delta) << "a program write";
         EXPECT_TRUE(chip.marks(layout.adcon0).delta);
-        EXPECT_EQ(chip.engine.AdcCycles, 0);
+        EXPECT_EQ(chip.engine.converter.cycles, 0);
         EXPECT_EQ(chip.engine.IC, 13) << "the conversion runs beside the program";
     }
 }
@@ -214,13 +214,13 @@ TEST(ConverterTiming, CountsCyclesOfTheProgramWhileOnAndStarted)
 {
     Chip chip(corvel::kPic10F220);
     chip.link.levels[0] = 2.5f;
-    chip.engine.AdcCycles = 0;
+    chip.engine.converter.cycles = 0;
     // GO is set by the program's MOVWF; the GOTO loop counts two per pass.
     chip.load({op::MOVLW(0xC0 | GO | ADON), op::MOVWF(7), op::GOTO(2)});
     chip.step(2);
     ASSERT_TRUE(chip.reg(7) & GO);
     chip.step(6); // 1 + 2 x 5 = 11 counted cycles
-    EXPECT_EQ(chip.engine.AdcCycles, 11);
+    EXPECT_EQ(chip.engine.converter.cycles, 11);
     EXPECT_TRUE(chip.reg(7) & GO);
     chip.step(); // 13
     EXPECT_FALSE(chip.reg(7) & GO);
@@ -229,7 +229,7 @@ TEST(ConverterTiming, CountsCyclesOfTheProgramWhileOnAndStarted)
     // Switched off, the converter neither counts nor converts.
     chip.reg(7) = 0xC0 | GO;
     chip.step(20);
-    EXPECT_EQ(chip.engine.AdcCycles, 0);
+    EXPECT_EQ(chip.engine.converter.cycles, 0);
     EXPECT_TRUE(chip.reg(7) & GO);
 }
 
@@ -238,7 +238,7 @@ TEST(ConverterTiming, AStartedCountOutlastsTheRun)
     Chip chip(corvel::kPic10F220);
     chip.link.levels[0] = 5.0f;
     chip.reg(7) = GO | ADON;
-    chip.engine.AdcCycles = 10;
+    chip.engine.converter.cycles = 10;
     chip.engine.startRun();
     chip.step(2);
     EXPECT_TRUE(chip.reg(7) & GO);
@@ -265,7 +265,7 @@ struct SleepingChip {
         chip.run({op::SLEEP()});
         chip.step(20);
     }
-    bool asleep() const { return chip.engine.SleepMode && chip.engine.IC == 1; }
+    bool asleep() const { return chip.engine.sleepState.active && chip.engine.IC == 1; }
     Chip chip;
 };
 
@@ -277,7 +277,7 @@ TEST(Sleep, AChangeOfEachOfGp0ToGp3WakesTheChip)
         ASSERT_TRUE(sleeping.asleep());
         chip.link.levels[size_t(pin)] = 5.0f;
         chip.step();
-        EXPECT_FALSE(chip.engine.SleepMode) << pin;
+        EXPECT_FALSE(chip.engine.sleepState.active) << pin;
         EXPECT_EQ(chip.status() & (status::GPWUF | status::CWUF), status::GPWUF) << pin;
         EXPECT_EQ(chip.status() & (status::TO | status::PD), status::TO) << pin;
         EXPECT_EQ(chip.engine.I, 511);
@@ -297,9 +297,9 @@ TEST(Sleep, WithoutPinWakeOnlyTheWatchdogOrTheResetPinWake)
     EXPECT_TRUE(sleeping.asleep());
 
     chip.engine.Config[2] = 1; // the watchdog
-    chip.engine.TaktsWDT = 17999.5;
+    chip.engine.watchdog.count = 17999.5;
     chip.step();
-    EXPECT_FALSE(chip.engine.SleepMode);
+    EXPECT_FALSE(chip.engine.sleepState.active);
     EXPECT_EQ(chip.status() & (status::GPWUF | status::TO | status::PD), 0);
 }
 
@@ -311,7 +311,7 @@ TEST(Sleep, APic16F5xHasNoWakeOnPinChange)
     for (int port = 0; port < 12; ++port)
         chip.link.levels[size_t(port)] = port == chip.engine.PinMCLR ? 5.0f : 2.5f;
     chip.step(100);
-    EXPECT_TRUE(chip.engine.SleepMode);
+    EXPECT_TRUE(chip.engine.sleepState.active);
 }
 
 struct ComparatorWakeCase {
@@ -335,10 +335,10 @@ TEST_P(ComparatorWake, AChangeOfTheOutputWakesTheChip)
         SleepingChip sleeping(0xFF, model, c.control);
         Chip& chip = sleeping.chip;
         ASSERT_TRUE(sleeping.asleep());
-        EXPECT_EQ(chip.engine.SleepCompOut, (c.control & CMPON) && !(c.control & POL));
+        EXPECT_EQ(chip.engine.sleepState.comparatorOut, (c.control & CMPON) && !(c.control & POL));
         chip.link.levels[1] = 5.0f;
         chip.step();
-        EXPECT_EQ(chip.engine.SleepMode, !c.wakes) << model;
+        EXPECT_EQ(chip.engine.sleepState.active, !c.wakes) << model;
         if (c.wakes) {
             EXPECT_EQ(chip.status() & (status::GPWUF | status::CWUF), status::CWUF) << model;
             EXPECT_EQ(chip.engine.I, chip.engine.ROM_Size - 1);

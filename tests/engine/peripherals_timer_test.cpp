@@ -66,11 +66,11 @@ TEST(Timer0, ATwoCycleInstructionCountsTwiceInTheNextPass)
     chip.reg(reg::OPTION) = PSA;
     chip.load({op::GOTO(1), op::NOP(), op::NOP()});
     chip.step();
-    EXPECT_EQ(chip.engine.Tmr0Counts, 1) << "the first pass of a run counts one";
+    EXPECT_EQ(chip.engine.timer0.count, 1) << "the first pass of a run counts one";
     chip.step();
-    EXPECT_EQ(chip.engine.Tmr0Counts, 3);
+    EXPECT_EQ(chip.engine.timer0.count, 3);
     chip.step();
-    EXPECT_EQ(chip.engine.Tmr0Counts, 4);
+    EXPECT_EQ(chip.engine.timer0.count, 4);
 }
 
 // A program write holds the timer for the next two instruction cycles.
@@ -84,7 +84,7 @@ TEST(Timer0, WrapsFrom255To0)
     EXPECT_EQ(chip.reg(reg::TMR0), 0xFF);
     chip.step();
     EXPECT_EQ(chip.reg(reg::TMR0), 0);
-    EXPECT_EQ(chip.engine.Tmr0Counts, 0);
+    EXPECT_EQ(chip.engine.timer0.count, 0);
 }
 
 // The two held cycles count from the write: a two-cycle instruction right
@@ -170,7 +170,7 @@ TEST(Timer0, AProgramWriteRestartsThePrescalerAtTheNewRatio)
     chip.reg(reg::OPTION) = 0x01; // ratio 4
     chip.step(6);
     chip.run({op::MOVLW(0x40), op::MOVWF(reg::TMR0)});
-    EXPECT_EQ(chip.engine.Tmr0Counts, 0x40 * 4);
+    EXPECT_EQ(chip.engine.timer0.count, 0x40 * 4);
     chip.step(5); // two cycles held, three counted
     EXPECT_EQ(chip.reg(reg::TMR0), 0x40);
     chip.step();
@@ -261,7 +261,7 @@ TEST(Timer0, SleepStopsIt)
 struct WatchdogCase {
     const char* name;
     uint8_t option;
-    double counted; // TaktsWDT before the first pass
+    double counted; // watchdog.count before the first pass
     int passes;     // the pass that resets
 };
 
@@ -280,7 +280,7 @@ TEST_P(WatchdogThreshold, ResetsWhenTheCountExceedsThePeriod)
     Chip chip;
     chip.engine.Config[kWdte] = 1;
     chip.reg(reg::OPTION) = c.option;
-    chip.engine.TaktsWDT = c.counted;
+    chip.engine.watchdog.count = c.counted;
     chip.step(uint64_t(c.passes - 1));
     EXPECT_EQ(chip.engine.I, c.passes - 1) << "no reset yet";
     EXPECT_TRUE(chip.status() & status::TO);
@@ -290,7 +290,7 @@ TEST_P(WatchdogThreshold, ResetsWhenTheCountExceedsThePeriod)
     EXPECT_EQ(chip.engine.IC, c.passes - 1);
     EXPECT_FALSE(chip.status() & status::TO);
     EXPECT_TRUE(chip.status() & status::PD) << "awake";
-    EXPECT_EQ(chip.engine.TaktsWDT, 0.0);
+    EXPECT_EQ(chip.engine.watchdog.count, 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Prescaler, WatchdogThreshold,
@@ -317,7 +317,7 @@ TEST(Watchdog, TimesOutAfter18000CyclesFromAFreshCount)
         while (chip.status() & status::TO)
             chip.step();
         EXPECT_EQ(chip.engine.MC, c.cycles) << int(c.option);
-        EXPECT_EQ(chip.engine.WdtDivisor, (c.option & PSA) ? 128 : 0);
+        EXPECT_EQ(chip.engine.watchdog.divisor, (c.option & PSA) ? 128 : 0);
     }
 }
 
@@ -337,10 +337,10 @@ TEST(Watchdog, TimeOutFollowsTheClock)
         SCOPED_TRACE(c.frequency);
         Chip chip;
         chip.engine.Config[kWdte] = 1;
-        chip.engine.rtCrystalFreq = c.frequency;
+        chip.engine.crystalFrequency = c.frequency;
         chip.reg(reg::OPTION) = c.option;
         chip.engine.startRun();
-        EXPECT_DOUBLE_EQ(chip.engine.PeriodWDT, c.period);
+        EXPECT_DOUBLE_EQ(chip.engine.watchdog.period, c.period);
         chip.engine.ROM[254] = op::GOTO(0);
         while (chip.status() & status::TO)
             chip.step();
@@ -352,9 +352,9 @@ TEST(Watchdog, OffWhenItsConfigurationBitIsClear)
 {
     Chip chip;
     chip.engine.Config[kWdte] = 0;
-    chip.engine.TaktsWDT = 17999.0;
+    chip.engine.watchdog.count = 17999.0;
     chip.step(100);
-    EXPECT_EQ(chip.engine.TaktsWDT, 17999.0);
+    EXPECT_EQ(chip.engine.watchdog.count, 17999.0);
     EXPECT_EQ(chip.engine.IC, 100);
 }
 
@@ -365,10 +365,10 @@ TEST(Watchdog, CountsDuringSleepAndWakesTheChip)
     chip.reg(reg::OPTION) = 0x00;
     chip.run({op::SLEEP()});
     chip.step(18000);
-    EXPECT_TRUE(chip.engine.SleepMode);
-    EXPECT_EQ(chip.engine.TaktsWDT, 18000.0);
+    EXPECT_TRUE(chip.engine.sleepState.active);
+    EXPECT_EQ(chip.engine.watchdog.count, 18000.0);
     chip.step();
-    EXPECT_FALSE(chip.engine.SleepMode);
+    EXPECT_FALSE(chip.engine.sleepState.active);
     EXPECT_EQ(chip.status() & (status::TO | status::PD), 0) << "a time-out during sleep";
     EXPECT_EQ(chip.engine.I, 255);
     EXPECT_EQ(chip.engine.IC, 1);
@@ -421,7 +421,7 @@ TEST_P(TimerBetweenLooks, ABatchEndsWhereSinglePassesEnd)
     const auto run = [&](uint64_t passesPerBatch) {
         Chip chip(corvel::kPic12F508);
         chip.engine.Config[kWdte] = c.watchdog;
-        chip.engine.rtCrystalFreq = 40'000; // a time-out after 180 cycles
+        chip.engine.crystalFrequency = 40'000; // a time-out after 180 cycles
         chip.engine.startRun();
         chip.jump(0);
         chip.load({op::MOVLW(c.option), op::OPTION(), op::NOP(), op::MOVF(reg::TMR0, W), op::MOVWF(0x10),
@@ -434,7 +434,7 @@ TEST_P(TimerBetweenLooks, ABatchEndsWhereSinglePassesEnd)
         const uint8_t marks = uint8_t(tmr0.delta << 0 | tmr0.greenDelta << 1 | prescaler.delta << 2
             | prescaler.greenDelta << 3);
         return Seen{chip.reg(reg::TMR0), chip.reg(reg::Prescaler), chip.w(), chip.status(), marks,
-            chip.engine.TaktsWDT, chip.engine.I, chip.engine.MC};
+            chip.engine.watchdog.count, chip.engine.I, chip.engine.MC};
     };
     const Seen single = run(1);
     for (uint64_t batch : {8u, 125u, 2000u}) {

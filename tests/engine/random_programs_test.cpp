@@ -109,8 +109,8 @@ void addState(Digest& digest, corvel::Engine& engine)
         digest.add(uint64_t(engine.StackAddr[level].load()));
         digest.add(engine.StackBits[level]);
     }
-    digest.add(uint64_t(engine.TaktsWDT.load() * 1024.0));
-    digest.add(engine.SleepMode);
+    digest.add(uint64_t(engine.watchdog.count.load() * 1024.0));
+    digest.add(engine.sleepState.active);
     digest.add(engine.rtPause);
 }
 
@@ -127,7 +127,7 @@ void trace(int seed, const corvel::RunResult& run, corvel::Engine& engine)
         engine.RAM[1].load(), int(engine.MatrixRAM[1].delta), int(engine.MatrixRAM[1].greenDelta),
         engine.MatrixRAM[1].deltabit.load(), engine.RAM[corvel::reg::Prescaler].load(),
         int(engine.MatrixRAM[corvel::reg::Prescaler].delta), int(engine.MatrixRAM[corvel::reg::Prescaler].greenDelta),
-        engine.MatrixRAM[corvel::reg::Prescaler].deltabit.load(), engine.TaktsWDT.load(), int(engine.SleepMode), unsigned(engine.PC), int(engine.StackCounter), int(engine.StackAddr[0]), int(engine.StackAddr[1]), int(engine.rtPause));
+        engine.MatrixRAM[corvel::reg::Prescaler].deltabit.load(), engine.watchdog.count.load(), int(engine.sleepState.active), unsigned(engine.PC), int(engine.StackCounter), int(engine.StackAddr[0]), int(engine.StackAddr[1]), int(engine.rtPause));
     for (int index = 0; index < corvel::kRegisterCount; ++index) {
         const corvel::TMatrixRAM& marks = engine.MatrixRAM[size_t(index)];
         if (marks.delta || marks.deltabit || marks.greenDelta || engine.RAM[size_t(index)])
@@ -156,7 +156,7 @@ ProgramRun runProgram(int seed)
     for (size_t bit = 0; bit < corvel::ConfigBitArray::kBits; ++bit)
         engine.Config[bit] = uint8_t(random() & 1);
     // A slow clock brings the watchdog's time-out within reach.
-    engine.rtCrystalFreq = (random() & 1) ? 4'000'000 : 100'000;
+    engine.crystalFrequency = (random() & 1) ? 4'000'000 : 100'000;
 
     const int romSize = engine.ROM_Size;
     for (int word = 0; word < romSize; ++word)

@@ -377,12 +377,12 @@ TEST(RegisterFile, ProgramWritesToPclJumpInternalOnesDoNot)
 TEST(RegisterFile, ProgramWriteToTmr0RestartsThePrescaler)
 {
     Chip chip;
-    chip.engine.Tmr0Ratio = 4;
-    chip.engine.Tmr0Counts = 3;
+    chip.engine.timer0.prescale = 4;
+    chip.engine.timer0.count = 3;
     chip.engine.WriteRegByte(reg::TMR0, 0x21);
-    EXPECT_EQ(chip.engine.Tmr0Counts, 0x84);
+    EXPECT_EQ(chip.engine.timer0.count, 0x84);
     chip.engine.WriteRegByte(reg::TMR0, 0x05, true);
-    EXPECT_EQ(chip.engine.Tmr0Counts, 0x84) << "the timer's own update keeps the count";
+    EXPECT_EQ(chip.engine.timer0.count, 0x84) << "the timer's own update keeps the count";
 }
 
 TEST(RegisterFile, ConverterStartsOnlyWhileOn)
@@ -462,7 +462,7 @@ TEST(RegisterFile, ByteWritesMatchEightBitWrites)
             const int target = int(random() % 12);
             byteWise.engine.MatrixRAM[size_t(target)].BreakPoint = bitWise.engine.MatrixRAM[size_t(target)].BreakPoint =
                 random() % 2;
-            byteWise.engine.Tmr0Ratio = bitWise.engine.Tmr0Ratio = 2;
+            byteWise.engine.timer0.prescale = bitWise.engine.timer0.prescale = 2;
             byteWise.clearMarks();
             bitWise.clearMarks();
             const uint8_t value = uint8_t(random());
@@ -480,7 +480,7 @@ TEST(RegisterFile, ByteWritesMatchEightBitWrites)
             ASSERT_EQ(byteWise.engine.RAM, bitWise.engine.RAM);
             ASSERT_EQ(byteWise.engine.I, bitWise.engine.I);
             ASSERT_EQ(byteWise.engine.PC, bitWise.engine.PC);
-            ASSERT_EQ(byteWise.engine.Tmr0Counts, bitWise.engine.Tmr0Counts);
+            ASSERT_EQ(byteWise.engine.timer0.count, bitWise.engine.timer0.count);
             ASSERT_EQ(byteWise.engine.rtPause, bitWise.engine.rtPause);
             for (int index = 0; index < corvel::kRegisterCount; ++index) {
                 ASSERT_EQ(byteWise.marks(index).delta, bitWise.marks(index).delta) << index;

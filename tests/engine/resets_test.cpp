@@ -171,7 +171,7 @@ TEST(Reset, RunTimeResetsOfThePic10FAnd12F)
         chip.reg(0x10) = 0x77;
         chip.engine.MatrixRAM[reg::Prescaler].usedbit = 0xFF;
         chip.reg(reg::Prescaler) = 3;
-        chip.engine.SleepMode = c.asleep;
+        chip.engine.sleepState.active = c.asleep;
         chip.engine.ResetMC(c.pin, c.watchdog, c.pinChange, c.comparatorChange);
         EXPECT_EQ(chip.status(), c.statusAfter);
         EXPECT_EQ(chip.reg(reg::PCL), 0xFF);
@@ -183,7 +183,7 @@ TEST(Reset, RunTimeResetsOfThePic10FAnd12F)
         EXPECT_EQ(chip.reg(0x10), 0x77);
         EXPECT_EQ(chip.marks(reg::Prescaler).usedbit, 0);
         EXPECT_EQ(chip.reg(reg::Prescaler), 0);
-        EXPECT_FALSE(chip.engine.SleepMode);
+        EXPECT_FALSE(chip.engine.sleepState.active);
     }
 }
 
@@ -231,10 +231,10 @@ TEST(Reset, ClrWdtStatusWritesThroughTheRegisterFile)
     chip.reg(reg::STATUS) = 0x00;
     chip.clearMarks();
     chip.engine.MatrixRAM[reg::STATUS].BreakPoint = true;
-    chip.engine.TaktsWDT = 17.0;
+    chip.engine.watchdog.count = 17.0;
     chip.engine.ClrWdtStatus();
     EXPECT_EQ(chip.status(), status::TO | status::PD);
-    EXPECT_EQ(chip.engine.TaktsWDT, 0.0);
+    EXPECT_EQ(chip.engine.watchdog.count, 0.0);
     EXPECT_EQ(chip.marks(reg::STATUS).deltabit, status::TO | status::PD);
     EXPECT_EQ(chip.engine.rtPause, 1);
 }

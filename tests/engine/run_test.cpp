@@ -73,7 +73,7 @@ TEST(Run, TheStopRoutineSeesWhereTheRunEnded)
 {
     RunningChip run;
     stopView = StopView{&run.engine};
-    run.engine.OnStopProc = recordStopView;
+    run.engine.stopRoutine = recordStopView;
     run.engine.ROM[3] = op::GOTO(5); // two cycles
     // Word 255, then 0..255 (with 4 skipped), then the end.
     EXPECT_EQ(run.engine.runSynchronously(10000).stop, RunStop::EndOfMemory);
@@ -89,7 +89,7 @@ TEST(Run, SecondRunPastTheEndEndsTheRun)
 {
     RunningChip run;
     stopCalls = 0;
-    run.engine.OnStopProc = countStop;
+    run.engine.stopRoutine = countStop;
     // All NOPs: word 255, then 0..255, then the end.
     const corvel::RunResult result = run.engine.runSynchronously(10000);
     EXPECT_EQ(result.stop, RunStop::EndOfMemory);

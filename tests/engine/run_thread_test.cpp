@@ -332,8 +332,8 @@ TEST_F(ThreadRun, TheStopRoutineCannotStartARunOnTheSimulationThread)
 
 struct CrystalCase {
     int32_t frequency;
-    int32_t applied;      // rtCrystalFreq after the start
-    int64_t cycleTicks;   // CuclPerCycMK
+    int32_t applied;      // crystalFrequency after the start
+    int64_t cycleTicks;   // pacing.cycleTicks
 };
 
 TEST_F(ThreadRun, ACrystalBelowFourHertzKeepsThePreviousOne)
@@ -351,10 +351,10 @@ TEST_F(ThreadRun, ACrystalBelowFourHertzKeepsThePreviousOne)
     engine.Set_RT_parametrs(0, 0, 0, 0, 1.0);
     engine.ROM[0] = op::GOTO(0);
     for (const CrystalCase& c : cases) {
-        engine.rtCrystalFreq = c.frequency;
+        engine.crystalFrequency = c.frequency;
         engine.Calculate_CuclPerCycMK(stopSimulation);
-        EXPECT_EQ(engine.rtCrystalFreq, c.applied) << c.frequency;
-        EXPECT_EQ(engine.CuclPerCycMK, c.cycleTicks) << c.frequency;
+        EXPECT_EQ(engine.crystalFrequency, c.applied) << c.frequency;
+        EXPECT_EQ(engine.pacing.cycleTicks, c.cycleTicks) << c.frequency;
     }
 }
 

@@ -26,7 +26,7 @@ struct ApplyCase {
     int model;
     std::string record;
     const char* config;      // Config bits 0..11 afterwards
-    std::int32_t frequency;  // rtCrystalFreq afterwards
+    std::int32_t frequency;  // crystalFrequency afterwards
     std::string recordAfter = {}; // empty: the record stays as it was
 };
 
@@ -43,12 +43,12 @@ TEST_P(ApplyRecord, ConfigFrequencyAndRecord)
     corvel::Engine& engine = TheEngine();
     const twtest::DeviceHandle device = placeChip(c.model);
     replaceRecord(*device, c.record);
-    engine.rtCrystalFreq = kPreviousFrequency;
+    engine.crystalFrequency = kPreviousFrequency;
 
     device->ApplySettings();
 
     EXPECT_EQ(configOf(engine), c.config);
-    EXPECT_EQ(engine.rtCrystalFreq, c.frequency);
+    EXPECT_EQ(engine.crystalFrequency, c.frequency);
     EXPECT_EQ(recordOf(*device), c.recordAfter.empty() ? c.record : c.recordAfter);
 }
 
@@ -172,11 +172,11 @@ TEST_P(SetConfigClock, FollowsIoscfs)
         device->ApplySettings();
     }
     engine.setConfigBit(c.bit, c.value);
-    EXPECT_EQ(engine.rtCrystalFreq, c.frequency);
+    EXPECT_EQ(engine.crystalFrequency, c.frequency);
 
     // Applying the record the bit went into gives the same clock.
     device->ApplySettings();
-    EXPECT_EQ(engine.rtCrystalFreq, c.frequency);
+    EXPECT_EQ(engine.crystalFrequency, c.frequency);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -225,9 +225,9 @@ TEST(SaveData, ClearingIoscfsReturnsTo4MHz)
     corvel::Engine& engine = TheEngine();
     const twtest::DeviceHandle device = placeChip(corvel::kPic12F510);
     engine.setConfigBit(5, 1);
-    ASSERT_EQ(engine.rtCrystalFreq, 8000000);
+    ASSERT_EQ(engine.crystalFrequency, 8000000);
     engine.setConfigBit(5, 0);
-    EXPECT_EQ(engine.rtCrystalFreq, 4000000);
+    EXPECT_EQ(engine.crystalFrequency, 4000000);
 }
 
 } // namespace

@@ -149,13 +149,13 @@ TEST(ChipDevice, CreationAppliesTheDefaultRecord)
 {
     corvel::Engine& engine = TheEngine();
     ASSERT_TRUE(engine.SelectMC(corvel::kPic10F220));
-    engine.rtCrystalFreq = 123;
+    engine.crystalFrequency = 123;
     engine.Config.fill(1);
     const twtest::DeviceHandle device(Get_Device_class(nullptr));
     // The record takes the engine's configuration as it stands ...
     EXPECT_EQ(recordOf(*device), "111111111111" "0" "004000000" "0");
     // ... and applying it gives IOSCFS (bit 0) set and so the 8 MHz clock.
-    EXPECT_EQ(engine.rtCrystalFreq, 8000000);
+    EXPECT_EQ(engine.crystalFrequency, 8000000);
     EXPECT_EQ(engine.Config[0], 1);
 }
 
@@ -217,11 +217,11 @@ TEST(ChipDevice, CallbacksServeOnlyCorvelsOwnObjectsOfTheRightKind)
     twtest::replaceRecord(foreign, "111111111111" "1" "000000100" "1");
 
     const auto config = engine.Config;
-    const auto frequency = engine.rtCrystalFreq;
+    const auto frequency = engine.crystalFrequency;
     foreign.ApplySettings();
     BackApplySaveData(chip->Port[0]);
     EXPECT_EQ(engine.Config, config);
-    EXPECT_EQ(engine.rtCrystalFreq, frequency);
+    EXPECT_EQ(engine.crystalFrequency, frequency);
 
     EXPECT_TRUE(std::isnan(foreignPin->GetLevel()));
     EXPECT_TRUE(std::isnan(GetPinLevelMC(chip.get())));

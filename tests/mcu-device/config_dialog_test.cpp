@@ -334,7 +334,7 @@ TEST_F(ConfigDialog, OkWritesTheRecordAndTheEngineTakesBitsAndFrequency)
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(recordOf(*device), "001000000000" "1" "000000100" "R");
     EXPECT_EQ(configOf(engine), "001000000000");
-    EXPECT_EQ(engine.rtCrystalFreq, 100);
+    EXPECT_EQ(engine.crystalFrequency, 100);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -355,7 +355,7 @@ TEST_F(ConfigDialog, OkKeepsUnusedFrequencyDigitsAndBitsNoListShows)
 
     EXPECT_EQ(recordOf(*device), "101000001001" "1" "020000000" "1");
     EXPECT_EQ(configOf(engine), "101000001001");
-    EXPECT_EQ(engine.rtCrystalFreq, 20000000);
+    EXPECT_EQ(engine.crystalFrequency, 20000000);
 }
 
 // The real settings command: the dialog runs modally and is answered from
@@ -390,7 +390,7 @@ TEST_F(ConfigDialog, SettingsCommandAppliesOkToTheEngine)
 
     EXPECT_EQ(recordOf(*device), "011101000000" "0" "004000000" "0");
     EXPECT_EQ(configOf(engine), "011101000000");
-    EXPECT_EQ(engine.rtCrystalFreq, 8000000);
+    EXPECT_EQ(engine.crystalFrequency, 8000000);
 }
 
 TEST_F(ConfigDialog, CancelAndCloseBoxChangeNothing)
@@ -401,7 +401,7 @@ TEST_F(ConfigDialog, CancelAndCloseBoxChangeNothing)
     device->ApplySettings();
     const std::string record = recordOf(*device);
     const std::string config = configOf(engine);
-    const std::int32_t frequency = engine.rtCrystalFreq;
+    const std::int32_t frequency = engine.crystalFrequency;
 
     const auto changeEverything = [](TformSettings& form) {
         form.cmb22xIOSCFS->setCurrentIndex(1);
@@ -423,7 +423,7 @@ TEST_F(ConfigDialog, CancelAndCloseBoxChangeNothing)
 
     EXPECT_EQ(recordOf(*device), record);
     EXPECT_EQ(configOf(engine), config);
-    EXPECT_EQ(engine.rtCrystalFreq, frequency);
+    EXPECT_EQ(engine.crystalFrequency, frequency);
 }
 
 // ---------------------------------------------------------------------------
@@ -486,7 +486,7 @@ TEST_F(ConfigDialog, FrequencyLimitsAndPadding)
         form->edtF->setText(QString::fromLatin1(c.text));
         close(*form, form->btnOk);
         EXPECT_EQ(recordOf(*device).substr(12, 10), std::string("1") + c.digits);
-        EXPECT_EQ(TheEngine().rtCrystalFreq, c.frequency);
+        EXPECT_EQ(TheEngine().crystalFrequency, c.frequency);
     }
     EXPECT_TRUE(messages.empty());
 }
@@ -523,7 +523,7 @@ TEST_F(ConfigDialog, Pic10F220UserFrequencyAndIoscfs)
 
     close(*form, form->btnOk);
     EXPECT_EQ(recordOf(*device), "100100000000" "0" "004000000" "0");
-    EXPECT_EQ(TheEngine().rtCrystalFreq, 8000000);
+    EXPECT_EQ(TheEngine().crystalFrequency, 8000000);
 }
 
 // ---------------------------------------------------------------------------
@@ -588,7 +588,7 @@ TEST_F(ConfigDialog, Pic12F510IoscfsChangesTheInternalFrequencyItStores)
     EXPECT_EQ(form->edtF->text(), QStringLiteral("8000000"));
     close(*form, form->btnOk);
     EXPECT_EQ(recordOf(*device), "010101000000" "0" "004000000" "0");
-    EXPECT_EQ(TheEngine().rtCrystalFreq, 8000000);
+    EXPECT_EQ(TheEngine().crystalFrequency, 8000000);
 }
 
 TEST_F(ConfigDialog, Pic12F508ExternalOscillatorTakesTheUserFrequency)
@@ -603,7 +603,7 @@ TEST_F(ConfigDialog, Pic12F508ExternalOscillatorTakesTheUserFrequency)
     form->edtF->setText(QStringLiteral("3579545"));
     close(*form, form->btnOk);
     EXPECT_EQ(recordOf(*device), "100100000000" "1" "003579545" "0");
-    EXPECT_EQ(TheEngine().rtCrystalFreq, 3579545);
+    EXPECT_EQ(TheEngine().crystalFrequency, 3579545);
 }
 
 // ---------------------------------------------------------------------------
