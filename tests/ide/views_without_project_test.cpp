@@ -25,6 +25,7 @@
 #include "end_to_end_dialogs.h"
 #include "ide_fixture.h"
 
+namespace views_without_project_test {
 namespace {
 
 using twtest::WaitUntil;
@@ -257,3 +258,5 @@ TEST_F(ViewsWithoutProjectTest, AFailedFirstHexImportLeavesEmptyViews)
 }
 
 } // namespace
+
+} // namespace views_without_project_test

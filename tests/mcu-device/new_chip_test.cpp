@@ -11,6 +11,7 @@
 
 using twtest::placeChip;
 
+namespace new_chip_test {
 namespace {
 
 constexpr std::uint16_t kCall3 = 0x903;  // CALL 3
@@ -98,3 +99,5 @@ TEST(NewChip, SettingsAppliedToAPlacedChipKeepItsRunState)
 }
 
 } // namespace
+
+} // namespace new_chip_test

@@ -13,6 +13,7 @@
 #include "engine/registers.h"
 #include "mcu-device/pin_levels.h"
 
+namespace pin_sources_test {
 namespace {
 
 using namespace corvel;
@@ -268,3 +269,5 @@ TEST(PinSourcesTable, AnUnlistedModelDrivesNothing)
 }
 
 } // namespace
+
+} // namespace pin_sources_test
