@@ -30,7 +30,7 @@ void runIntoTheSubroutine(corvel::Engine& engine)
     engine.ROM[4] = kNop;
     engine.startRun();
     engine.runSynchronously(1000, 4);
-    engine.UserTimer = 0.5;
+    engine.stopwatchSeconds = 0.5;
     ASSERT_EQ(engine.I, 4);
     ASSERT_EQ(engine.StackCounter, 1);
     ASSERT_GT(engine.IC, 0);
@@ -51,7 +51,7 @@ struct RunState {
 RunState runStateOf(const corvel::Engine& engine)
 {
     return {engine.I, engine.PC, engine.IC, engine.MC, engine.StackCounter, engine.CurrentCommand,
-            engine.TaktsWDT, engine.UserTimer};
+            engine.watchdog.count, engine.stopwatchSeconds};
 }
 
 void expectUnrun(const corvel::Engine& engine)
