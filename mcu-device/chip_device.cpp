@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <iterator>
+#include <utility>
 
 #include <QImage>
 
@@ -202,7 +203,14 @@ void ChipDevice::applySaveData()
     // The power-on reset takes the new configuration and the unknown-bit
     // choice. During a run the registers stay the thread's: the bits apply at
     // once, the reset and the clock with the next run.
-    engine_.PowerOnResetUnlessRunning();
+    const bool firstApply = std::exchange(unrun_, false);
+    if (engine_.PowerOnResetUnlessRunning() && firstApply) {
+        // A chip just placed has run nothing: at its reset address, no
+        // instruction executed, counters, stopwatch, watchdog and stack at
+        // zero, whatever the engine's previous chip had done.
+        engine_.startRun();
+        engine_.CurrentCommand = 0;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -35,7 +35,8 @@ public:
 
     // The record into Config and the engine's crystal frequency, then a power-on reset,
     // which waits for the next run when a run is active. A record of the
-    // wrong length is made 23 characters first.
+    // wrong length is made 23 characters first. The first apply of a new
+    // device also gives the engine the run state of a chip that has not run.
     void applySaveData();
 
     // The level of `node` as TNode::GetLevel gives it, this device's own
@@ -65,6 +66,7 @@ private:
     Engine& engine_;
     int model_;
     Link link_;
+    bool unrun_ = true; // until the first apply of the record
     int pinTableSlot_ = -1; // where the level callback finds the pins, -1 for none
 };
 

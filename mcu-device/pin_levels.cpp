@@ -1,5 +1,9 @@
 #include "mcu-device/pin_levels.h"
 
+#include <array>
+#include <limits>
+#include <type_traits>
+
 #include "engine/catalogue.h"
 #include "engine/registers.h"
 #include "mcu-device/chip_device.h"
@@ -21,22 +25,7 @@ bool isSetIfPresent(const Engine& engine, int32_t address, int bit)
     return address >= 0 && isSet(engine, address, bit);
 }
 
-// What drives a pin, decided by the registers that give the pin a function
-// (OPTION, OSCCAL, CMCON0's enables, ADCON0) and the configuration. Which
-// level that source puts on the pin then depends on the direction and latch
-// bits or the comparator output, which a program changes freely.
-struct PinSource {
-    enum Kind : uint8_t {
-        Undriven,         // an input of some function, the reset or an oscillator pin
-        High,             // the instruction clock, shown as a steady high
-        PortBit,          // the port's latch bit while its direction bit is clear
-        ComparatorOutput, // CMCON0 bit 7
-    };
-    Kind kind = Undriven;
-    int tris = 0;
-    int32_t port = -1;
-    int bit = 0;
-};
+using PinSource = ChipPinSource;
 
 constexpr PinSource kUndriven{};
 
@@ -81,13 +70,13 @@ PinSource pic10fSource(const Engine& engine, int port)
     }
 }
 
+// The comparator and the converter are those of the PIC12F510, where the
+// model has them. ADCON0 bits 7..6 (ANS1:ANS0) take AN2 for 01, AN2 and AN0
+// for 10, all three for 11.
 PinSource pic12fSource(const Engine& engine, int port)
 {
-    // Only the PIC12F510 has the comparator and the converter. Its ADCON0
-    // bits 7..6 (ANS1:ANS0) take AN2 for 01, AN2 and AN0 for 10, all three for 11.
-    const bool analogue = engine.TypeMC == kPic12F510;
-    const auto adcon = [&](int bit) { return analogue && isSet(engine, engine.AdrADCON0, bit); };
-    const bool comparatorOn = analogue && isSet(engine, engine.AdrCMCON0, kComparatorOn);
+    const auto adcon = [&](int bit) { return isSetIfPresent(engine, engine.AdrADCON0, bit); };
+    const bool comparatorOn = isSetIfPresent(engine, engine.AdrCMCON0, kComparatorOn);
     switch (port) {
     case 0:
         if (comparatorOn || adcon(7))
@@ -145,28 +134,46 @@ PinSource pic16f5xSource(const Engine& engine, int port)
     return kUndriven;
 }
 
+// The pinout of every model index the engine can hold, taken from the
+// catalogue when the library is loaded, so that the level callback finds it
+// by indexing; kNoPinout for an index without a row.
+constexpr uint8_t kNoPinout = 0xFF;
+using PinoutOfModel = std::array<uint8_t, 256>;
+static_assert((std::tuple_size_v<PinoutOfModel>) > std::numeric_limits<decltype(Engine::TypeMC)>::max());
+static_assert(kPinoutCount < kNoPinout);
+
+PinoutOfModel pinoutsOfModels()
+{
+    PinoutOfModel pinouts;
+    pinouts.fill(kNoPinout);
+    for (int model = 0; model < int(pinouts.size()); ++model) {
+        if (const ModelEntry* row = listedModel(model))
+            pinouts[size_t(model)] = uint8_t(row->pinout);
+    }
+    return pinouts;
+}
+
+const PinoutOfModel kPinoutOfModel = pinoutsOfModels();
+
 PinSource pinSource(const Engine& engine, int port)
 {
-    switch (engine.TypeMC) {
-    case kPic10F200:
-    case kPic10F202:
-    case kPic10F204:
-    case kPic10F206:
-    case kPic10F220:
-    case kPic10F222:
+    switch (Pinout(kPinoutOfModel[engine.TypeMC])) {
+    case Pinout::Pic10F200:
+    case Pinout::Pic10F204:
+    case Pinout::Pic10F220:
         return pic10fSource(engine, port);
-    case kPic12F508:
-    case kPic12F509:
-    case kPic12F510:
-    case kPic12F519:
+    case Pinout::Pic12F508:
+    case Pinout::Pic12F510:
         return pic12fSource(engine, port);
-    case kPic16F54:
-    case kPic16F57:
-    case kPic16F59:
+    case Pinout::Pic16F54:
+    case Pinout::Pic16F57:
+    case Pinout::Pic16F59:
         return pic16f5xSource(engine, port);
-    default:
-        return kUndriven;
+    case Pinout::Pic16F505:
+    case Pinout::Pic16F506:
+        break; // listed only: the engine does not simulate them
     }
+    return kUndriven;
 }
 
 float latch(const Engine& engine, int index, int bit)
@@ -190,6 +197,11 @@ float chipPinLevel(const Engine& engine, int port)
         break;
     }
     return NotDrivenLevel;
+}
+
+ChipPinSource chipPinSource(const Engine& engine, int port)
+{
+    return pinSource(engine, port);
 }
 
 bool chipPinUndrivenByFunction(const Engine& engine, int port)

@@ -19,6 +19,7 @@
 #include "ide/main/command_pictures.h"
 #include "ide/main/main_form.h"
 #include "ide/main/model_select_dialog.h"
+#include "ide/main/register_views.h"
 #include "ide/main/simulator_binding.h"
 #include "ide/main/user_message.h"
 #include "ide/texts/texts.h"
@@ -98,6 +99,12 @@ void TMainForm::FreeProjectWindows()
         delete std::exchange(CompChild, nullptr);
     }
     setWindowTitle(GetText(ProductText));
+    // No project, nothing to show: the views go empty and stay so until a
+    // project (or a run) refreshes them. The run has ended: no register
+    // breakpoint is in use.
+    RegisterViews()->ClearRegisterBreakpoints();
+    RefreshDone = false;
+    RegisterViews()->ClearAllRegAndCounters();
 }
 
 // ---- The model dialog

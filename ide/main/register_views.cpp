@@ -613,6 +613,64 @@ void TRegisterViews::FillRow(TPSfr& row, std::int32_t address)
     row.imgBP->setEnabled(true);
 }
 
+void TRegisterViews::ClearRegisterBreakpoints()
+{
+    if (!EngineBound())
+        return;
+    const TDllMCEntries& engine = DllMCEntries;
+    const int registerCount = engine.Get_SFRcount() + engine.Get_GPRCount();
+    for (int displayRow = 0; displayRow < registerCount; ++displayRow) {
+        const std::int32_t address = engine.Get_MatrixRAM_SIMadress(displayRow);
+        engine.Set_MatrixRAM_BreakPoint(address, 0);
+        engine.Set_MatrixRAM_GreenBP(address, 0);
+    }
+}
+
+void TRegisterViews::ClearAllRegAndCounters()
+{
+    for (TPSfr& row : SfrRows)
+        ClearRow(row);
+    for (TPSfr& row : GprRows)
+        ClearRow(row);
+
+    for (QLineEdit* box : {txtLast, txtNext, txtIC, txtMC, txtRT, txtRTSpeed, txtUserTimer, txtPChex, txtStackCounter})
+        SetText(box, QString());
+    for (TBinaryFlag* cell : PcCells)
+        cell->setValue(false);
+    // The level numbers are the rows' captions and stay.
+    for (TPStack& row : StackRows) {
+        SetText(row.edtHex, QString());
+        for (TBinaryFlag* cell : row.bfBin)
+            cell->setValue(false);
+    }
+    prgWDT->setMaximum(1);
+    prgWDT->setValue(0);
+}
+
+void TRegisterViews::ClearRow(TPSfr& row)
+{
+    SetText(row.edtAddr, QString());
+    SetText(row.edtName, QString());
+    SetText(row.edtHex, QString());
+    for (TBinaryFlag* cell : row.bfBin) {
+        // Not clickable: there is no register behind the cell to write.
+        cell->setReadOnl(false);
+        cell->setDelta(false);
+        cell->setValue(false);
+        SetHint(cell, QString());
+        cell->setByteAddres(0);
+        cell->setBitAddres(0);
+    }
+    if (row.marker != TChangeMarker::None) {
+        row.marker = TChangeMarker::None;
+        row.imgDelta->SetPicture(ChangeMarkerPicture(TChangeMarker::None));
+    }
+    row.imgBP->setEnabled(false);
+    row.imgBP->setBPDelta(false);
+    row.imgBP->setBPGreenDelta(false);
+    row.imgBP->setByteAddres(0);
+}
+
 // ---- Cells and scroll bars
 
 void TRegisterViews::WriteBit(TBinaryFlag* cell)

@@ -89,6 +89,19 @@ public:
     // and corvel is bound. Writes a control only when what it shows changes.
     void ShowAllRegAndCounters();
 
+    // Clears the breakpoint of every register of the selected model in
+    // corvel: they belong to the project, and corvel keeps them through a
+    // change of model or chip, where they would pause the next project's
+    // runs unseen.
+    void ClearRegisterBreakpoints();
+
+    // Empties every view as it is once no project is open: no address, name,
+    // value, instruction, counter, program counter or stack address; bits,
+    // breakpoint and change markers off, and none of them clickable; the
+    // watchdog gauge empty. The rows stay built for the next project. The
+    // next refresh fills them again.
+    void ClearAllRegAndCounters();
+
     // Re-texts the panels in the current language: labels, the Clear button,
     // the small labels' font size, the header pictures and the rows' hints.
     void ApplyLanguage();
@@ -168,6 +181,7 @@ private:
     TPSfr CreateRow(QFrame* panel, int index, bool gpr);
     TBinaryFlag* CreateFixedCell(QWidget* parent, int left, int top, int bit);
     void FillRow(TPSfr& row, std::int32_t address);
+    void ClearRow(TPSfr& row);
     void ClearChangeMarks(std::vector<TPSfr>& rows);
     void WriteBit(TBinaryFlag* cell);
     void WriteBreakpoint(TDeltaBreakPoint* marker);

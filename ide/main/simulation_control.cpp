@@ -224,6 +224,8 @@ void TSimulationControl::FinishRun()
 void TSimulationControl::ForgetRun()
 {
     tmrRefresh.stop();
+    // The speed figure belongs to the run; the next Run starts it again.
+    TmrRTS.stop();
     stepRefreshPending_ = false;
 }
 

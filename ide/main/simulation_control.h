@@ -77,8 +77,9 @@ public:
     // Enables the four commands for State(projectOpen).
     void UpdateRunCommands(bool projectOpen);
 
-    // Ends the refresh loop without its last refresh: the project's windows
-    // are about to go. The caller has stopped and joined the run.
+    // Ends the refresh loop without its last refresh, and the speed figure's
+    // timer: the project's windows are about to go. The caller has stopped
+    // and joined the run.
     void ForgetRun();
 
     // The loop is on while a run it started lasts, up to its last refresh.

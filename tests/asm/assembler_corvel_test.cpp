@@ -9,6 +9,7 @@
 #include "ide/workbench/shared_library.h"
 #include "support/paths.h"
 
+namespace assembler_corvel_test {
 namespace {
 
 constexpr std::uint8_t Pic10F200 = 0;
@@ -131,3 +132,5 @@ TEST_F(CorvelAssembly, NothingBoundAssemblesNothing)
 }
 
 } // namespace
+
+} // namespace assembler_corvel_test

@@ -6,6 +6,7 @@
 #include "asm_engine_fake.h"
 #include "ide/texts/texts.h"
 
+namespace assembler_test {
 namespace {
 
 using twtest::Assembly;
@@ -312,3 +313,5 @@ TEST(Assembler, NothingIsDroppedSilently)
 }
 
 } // namespace
+
+} // namespace assembler_test

@@ -9,6 +9,7 @@
 #include "gpasm_support.h"
 #include "ide/texts/texts.h"
 
+namespace gpasm_diff_test {
 namespace {
 
 using twtest::Assembly;
@@ -180,3 +181,5 @@ TEST(GpasmSupport, ReadsIntelHex)
 }
 
 } // namespace
+
+} // namespace gpasm_diff_test

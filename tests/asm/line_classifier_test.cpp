@@ -10,6 +10,7 @@
 #include "ide/workbench/shared_library.h"
 #include "support/paths.h"
 
+namespace line_classifier_test {
 namespace {
 
 using twtest::Described;
@@ -328,3 +329,5 @@ TEST(LineClassifier, RandomLinesGiveSoundTokens)
 }
 
 } // namespace
+
+} // namespace line_classifier_test

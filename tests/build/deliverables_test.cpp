@@ -10,6 +10,7 @@
 
 #include "support/paths.h"
 
+namespace deliverables_test {
 namespace {
 
 using twtest::binDir;
@@ -42,3 +43,5 @@ TEST(Deliverables, CorvelAnswersWhatIsByName)
 }
 
 } // namespace
+
+} // namespace deliverables_test

@@ -12,6 +12,7 @@
 #include "devices/contract.h"
 #include "device_library.h"
 
+namespace basic_library_test {
 namespace {
 
 using twtest::DeviceLibrary;
@@ -192,3 +193,5 @@ TEST_F(BasicLibrary, FreeingRunsTheLibrarysDestructor)
 }
 
 } // namespace
+
+} // namespace basic_library_test

@@ -11,6 +11,7 @@
 
 #include "devices/contract.h"
 
+namespace device_test {
 namespace {
 
 // What the callbacks below saw last.
@@ -248,3 +249,5 @@ TEST(Device, MissingCallbacksDoNothing)
 }
 
 } // namespace
+
+} // namespace device_test

@@ -9,6 +9,7 @@
 
 #include "devices/contract.h"
 
+namespace dynamic_array_test {
 namespace {
 
 std::int32_t rawLength(const void* elements)
@@ -157,3 +158,5 @@ TEST(DynamicArray, CopyIsIndependent)
 }
 
 } // namespace
+
+} // namespace dynamic_array_test

@@ -10,6 +10,7 @@
 #include "devices/contract.h"
 #include "device_library.h"
 
+namespace entry_points_test {
 namespace {
 
 using twtest::DeviceLibrary;
@@ -240,3 +241,5 @@ TEST(CreateLibraryDevice, UnboundDescriptionCreatesNothing)
 }
 
 } // namespace
+
+} // namespace entry_points_test

@@ -14,6 +14,7 @@
 
 #include "devices/contract.h"
 
+namespace node_level_test {
 namespace {
 
 constexpr float inf = std::numeric_limits<float>::infinity();
@@ -101,3 +102,5 @@ TEST(NodeLevel, FreeingANodeLeavesItsPins)
 }
 
 } // namespace
+
+} // namespace node_level_test

@@ -7,6 +7,7 @@
 
 #include "devices/contract.h"
 
+namespace short_string_test {
 namespace {
 
 struct CutCase {
@@ -85,3 +86,5 @@ TEST(ShortString, ComparesCountedBytesOnly)
 }
 
 } // namespace
+
+} // namespace short_string_test

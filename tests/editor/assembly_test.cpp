@@ -7,6 +7,7 @@
 #include "asm/asm_engine_fake.h"
 #include "editor_fixture.h"
 
+namespace assembly_test {
 namespace {
 
 const QString Source = QStringLiteral("; two words\n"
@@ -65,3 +66,5 @@ TEST(EditorAssembly, AFaultIsMarkedInTheEditorUntilItsLineIsEdited)
 }
 
 } // namespace
+
+} // namespace assembly_test

@@ -5,6 +5,7 @@
 #include "editor_fixture.h"
 #include "ide/asm/gutter_pictures.h"
 
+namespace breakpoint_test {
 namespace {
 
 const QString Source = QStringLiteral("; counter\n"
@@ -183,3 +184,5 @@ TEST_F(BreakpointTest, SweepKeepsBreakpointPicturesAndFollowsMovedLines)
 }
 
 } // namespace
+
+} // namespace breakpoint_test

@@ -7,6 +7,7 @@
 #include "editor_fixture.h"
 #include "ide/asm/editor_styles.h"
 
+namespace colours_test {
 namespace {
 
 struct TCharacterLook {
@@ -129,3 +130,5 @@ TEST(EditorColours, AnEditChecksOnlyTheLinesItTouched)
 }
 
 } // namespace
+
+} // namespace colours_test

@@ -9,6 +9,7 @@
 #include "editor_fixture.h"
 #include "ide/main/main_form.h"
 
+namespace edits_test {
 namespace {
 
 const QString Source = QStringLiteral("start:\tMOVLW 5\n\tMOVWF 6\n\tGOTO start");
@@ -158,3 +159,5 @@ TEST(MainWindowModifiedFlag, SetByTypingNotByOpening)
 }
 
 } // namespace
+
+} // namespace edits_test

@@ -4,6 +4,7 @@
 #include "editor_fixture.h"
 #include "ide/asm/gutter_pictures.h"
 
+namespace gutter_test {
 namespace {
 
 QString Lines(int count)
@@ -75,3 +76,5 @@ TEST(GutterPictures, SixDistinctTwelvePixelPictures)
 }
 
 } // namespace
+
+} // namespace gutter_test

@@ -10,6 +10,7 @@
 #include "ide/asm/gutter_pictures.h"
 #include "ide/main/main_form.h"
 
+namespace look_test {
 namespace {
 
 const QString Sample = QString::fromUtf8(
@@ -78,3 +79,5 @@ TEST(Look, TheSourceWindowInTheMainWindow)
 }
 
 } // namespace
+
+} // namespace look_test

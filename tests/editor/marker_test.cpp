@@ -6,6 +6,7 @@
 #include "ide/asm/editor_styles.h"
 #include "ide/asm/gutter_pictures.h"
 
+namespace marker_test {
 namespace {
 
 const QString Source = QStringLiteral("; blink\n"
@@ -155,3 +156,5 @@ TEST(ErrorMark, RangesOutsideTheLineAreCut)
 }
 
 } // namespace
+
+} // namespace marker_test

@@ -8,6 +8,7 @@
 #include "editor_fixture.h"
 #include "ide/asm/gutter_pictures.h"
 
+namespace sweep_test {
 namespace {
 
 QString Lines(int count)
@@ -145,3 +146,5 @@ TEST(SourceWindowSweep, TheWindowDeletedLaterMidSweep)
 }
 
 } // namespace
+
+} // namespace sweep_test

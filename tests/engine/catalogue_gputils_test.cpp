@@ -11,6 +11,7 @@
 
 using corvel::Engine;
 
+namespace catalogue_gputils_test {
 namespace {
 
 // Where gputils and the register view knowingly disagree. A null model
@@ -232,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(EveryModel, CatalogueAgainstGputils,
     testing::ValuesIn(corvel::catalogue().begin(), corvel::catalogue().end()), modelName);
 
 } // namespace
+
+} // namespace catalogue_gputils_test
 
 
 namespace corvel {

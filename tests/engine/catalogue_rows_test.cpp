@@ -9,6 +9,7 @@
 #include "engine/catalogue.h"
 #include "engine/engine.h"
 
+namespace catalogue_rows_test {
 namespace {
 
 using corvel::ModelEntry;
@@ -174,3 +175,5 @@ TEST(CatalogueRows, TheFastOscillatorBitIsTheRowsIoscfs)
     for (const Case& c : kCases)
         EXPECT_EQ(corvel::ioscfsConfigBit(*corvel::listedModel(c.model)), c.bit) << c.model;
 }
+
+} // namespace catalogue_rows_test

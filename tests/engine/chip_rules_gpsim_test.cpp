@@ -12,6 +12,7 @@
 
 namespace reg = corvel::reg;
 
+namespace chip_rules_gpsim_test {
 namespace {
 
 struct Processor {
@@ -137,3 +138,5 @@ INSTANTIATE_TEST_SUITE_P(Programs, ChipRulesAgainstGpsim, testing::ValuesIn(case
     [](const testing::TestParamInfo<RuleCase>& info) { return info.param.name; });
 
 } // namespace
+
+} // namespace chip_rules_gpsim_test

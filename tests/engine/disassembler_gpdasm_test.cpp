@@ -19,6 +19,7 @@
 
 #include "engine/disassembler.h"
 
+namespace disassembler_gpdasm_test {
 namespace {
 
 constexpr int wordCount = 4096;
@@ -212,3 +213,5 @@ TEST(DisassemblerAgainstGpdasm, AgreesOnEveryInstructionWord)
 }
 
 } // namespace
+
+} // namespace disassembler_gpdasm_test

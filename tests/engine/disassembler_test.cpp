@@ -8,6 +8,7 @@
 
 #include "engine/disassembler.h"
 
+namespace disassembler_test {
 namespace {
 
 struct Case {
@@ -75,3 +76,5 @@ TEST(Disassembler, EveryWordReadsAsTheRowItExecutesAs)
 }
 
 } // namespace
+
+} // namespace disassembler_test

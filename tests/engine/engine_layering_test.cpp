@@ -12,6 +12,7 @@
 
 #include "support/paths.h"
 
+namespace engine_layering_test {
 namespace {
 
 std::vector<std::string> loadedLibraries()
@@ -69,3 +70,5 @@ TEST(EngineLayering, EngineSourcesIncludeNothingAboveThem)
     }
     EXPECT_GT(files, 10);
 }
+
+} // namespace engine_layering_test

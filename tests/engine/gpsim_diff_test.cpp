@@ -12,6 +12,7 @@
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace gpsim_diff_test {
 namespace {
 
 struct GpsimModel {
@@ -193,3 +194,5 @@ void PrintTo(const DiffCase& c, std::ostream* out)
     *out << c.program << " on " << c.gpsim.processor;
 }
 } // namespace
+
+} // namespace gpsim_diff_test

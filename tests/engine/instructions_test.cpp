@@ -9,6 +9,7 @@ using corvel::kPic10F200;
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace instructions_test {
 namespace {
 
 constexpr int kFile = 0x10; // a general-purpose register on every model
@@ -495,3 +496,5 @@ TEST(Instruction, TwoCycleInstructionsMoveTheRealTimeDueTick)
 }
 
 } // namespace
+
+} // namespace instructions_test

@@ -12,6 +12,7 @@
 using namespace enginetest;
 using std::chrono::milliseconds;
 
+namespace pacing_test {
 namespace {
 
 std::atomic<int> stopCalls{0};
@@ -427,3 +428,5 @@ INSTANTIATE_TEST_SUITE_P(Modes, RealClockPacing,
     [](const testing::TestParamInfo<RealClockCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+} // namespace pacing_test

@@ -11,6 +11,7 @@
 
 namespace reg = corvel::reg;
 
+namespace peripherals_gpsim_test {
 namespace {
 
 struct PeripheralCase {
@@ -111,3 +112,5 @@ INSTANTIATE_TEST_SUITE_P(Programs, PeripheralsAgainstGpsim, testing::ValuesIn(ca
     [](const testing::TestParamInfo<PeripheralCase>& info) { return info.param.name; });
 
 } // namespace
+
+} // namespace peripherals_gpsim_test

@@ -10,6 +10,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace peripherals_pins_test {
 namespace {
 
 constexpr float kUndriven = std::numeric_limits<float>::quiet_NaN();
@@ -403,3 +404,5 @@ TEST(UnwiredPins, AreNotReadAndCountAsUndriven)
 }
 
 } // namespace
+
+} // namespace peripherals_pins_test

@@ -11,6 +11,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace peripherals_timer_test {
 namespace {
 
 constexpr float kUndriven = std::numeric_limits<float>::quiet_NaN();
@@ -456,3 +457,5 @@ INSTANTIATE_TEST_SUITE_P(Settings, TimerBetweenLooks,
     [](const testing::TestParamInfo<BatchCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+} // namespace peripherals_timer_test

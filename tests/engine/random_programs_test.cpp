@@ -21,6 +21,7 @@
 
 using namespace enginetest;
 
+namespace random_programs_test {
 namespace {
 
 // The models with a catalogue entry.
@@ -233,3 +234,5 @@ TEST(RandomPrograms, RunAsRecorded)
 }
 
 } // namespace
+
+} // namespace random_programs_test

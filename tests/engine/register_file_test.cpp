@@ -11,6 +11,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace register_file_test {
 namespace {
 
 TEST(RegisterFile, UnimplementedRegistersIgnoreWrites)
@@ -490,3 +491,5 @@ TEST(RegisterFile, ByteWritesMatchEightBitWrites)
 }
 
 } // namespace
+
+} // namespace register_file_test

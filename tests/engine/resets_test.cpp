@@ -7,6 +7,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 namespace status = corvel::status;
 
+namespace resets_test {
 namespace {
 
 TEST(Reset, PowerOnWithUnknownBitsZeroOrOne)
@@ -239,3 +240,5 @@ TEST(Reset, ClrWdtStatusWritesThroughTheRegisterFile)
 }
 
 } // namespace
+
+} // namespace resets_test

@@ -8,6 +8,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 using corvel::RunStop;
 
+namespace run_test {
 namespace {
 
 int stopCalls = 0;
@@ -194,3 +195,5 @@ TEST(Run, NoModelNoRun)
 }
 
 } // namespace
+
+} // namespace run_test

@@ -12,6 +12,7 @@ using namespace enginetest;
 namespace reg = corvel::reg;
 using std::chrono::milliseconds;
 
+namespace run_thread_test {
 namespace {
 
 // The main program's stop routine clears the running flag, as
@@ -397,3 +398,5 @@ TEST_F(ThreadRun, StartsAndStopsInATightLoop)
 }
 
 } // namespace
+
+} // namespace run_thread_test

@@ -36,6 +36,7 @@
 TW_DLLMC_ENTRIES(TW_EXPECT_ZEMRA_TYPE)
 #undef TW_EXPECT_ZEMRA_TYPE
 
+namespace exports_library_test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -380,3 +381,5 @@ TEST_F(CorvelSo, NamesTheFamilyAndTheMnemonicsInDecoderOrder)
 }
 
 } // namespace
+
+} // namespace exports_library_test

@@ -15,6 +15,7 @@
 #include "mcu-device/library_face.h"
 #include "run_thread_support.h"
 
+namespace exports_stress_test {
 namespace {
 
 namespace reg = corvel::reg;
@@ -153,3 +154,5 @@ TEST(ExportsStress, MainThreadReadsAndWritesWhileProgramsRun)
 }
 
 } // namespace
+
+} // namespace exports_stress_test

@@ -13,6 +13,7 @@
 #include "ide/files/program_memory.h"
 #include "qt_printers.h"
 
+namespace disassembly_test {
 namespace {
 
 // corvel bound with the given model and program memory as the assembler
@@ -214,3 +215,5 @@ TEST_F(DisassemblyTest, AGpasmProgramListsToSourceThatGpasmAssemblesToTheSameWor
 }
 
 } // namespace
+
+} // namespace disassembly_test

@@ -12,6 +12,7 @@
 #include "ide/texts/texts.h"
 #include "qt_printers.h"
 
+namespace file_access_test {
 namespace {
 
 TEST(FileAccessTest, ReadsStopAtTheirBound)
@@ -65,3 +66,5 @@ TEST(FileAccessTest, AFailedWriteLeavesTheOldFileAndNoLeftovers)
 }
 
 } // namespace
+
+} // namespace file_access_test

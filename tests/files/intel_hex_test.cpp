@@ -14,6 +14,7 @@
 #include "ide/files/intel_hex.h"
 #include "ide/texts/texts.h"
 
+namespace intel_hex_test {
 namespace {
 
 using filestest::ArrayMemory;
@@ -429,3 +430,5 @@ TEST(IntelHexCorvelTest, NothingIsReachedWithoutABoundLibrary)
 }
 
 } // namespace
+
+} // namespace intel_hex_test

@@ -8,6 +8,7 @@
 #include "qt_printers.h"
 #include "workbench/host_fixture.h"
 
+namespace project_devices_test {
 namespace {
 
 class ProjectDevicesTest : public testing::Test {
@@ -167,3 +168,5 @@ TEST_F(ProjectDevicesTest, PortsNamingNoNodeStayUnconnected)
 }
 
 } // namespace
+
+} // namespace project_devices_test

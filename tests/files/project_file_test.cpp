@@ -12,6 +12,7 @@
 #include "ide/files/project_file.h"
 #include "qt_printers.h"
 
+namespace project_file_test {
 namespace {
 
 const QByteArray kChipSaveData = "00010000000000040000000";
@@ -452,3 +453,5 @@ TEST(ProjectFileTest, AFileWrittenFromTheLayoutReadsAndWritesBackByteForByte)
 }
 
 } // namespace
+
+} // namespace project_file_test

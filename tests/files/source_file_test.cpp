@@ -9,6 +9,7 @@
 #include "ide/files/source_file.h"
 #include "qt_printers.h"
 
+namespace source_file_test {
 namespace {
 
 TEST(SourceFileTest, UnicodeOrWindows1251AndEveryLineEnd)
@@ -63,3 +64,5 @@ TEST(SourceFileTest, ExportWritesUtf8ThatReadsBackToTheSameLines)
 }
 
 } // namespace
+
+} // namespace source_file_test

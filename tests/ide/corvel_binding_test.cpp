@@ -12,6 +12,7 @@
 #include "ide/workbench/shared_library.h"
 #include "ide_fixture.h"
 
+namespace corvel_binding_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -121,3 +122,5 @@ TEST_F(CorvelBindingTest, ClosingDuringARunLeavesNoThread)
 }
 
 } // namespace
+
+} // namespace corvel_binding_test

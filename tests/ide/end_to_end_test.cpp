@@ -25,6 +25,7 @@
 #include "ide/texts/texts.h"
 #include "ide_fixture.h"
 
+namespace end_to_end_test {
 namespace {
 
 using twtest::WaitUntil;
@@ -284,3 +285,5 @@ TEST_P(EndToEndTest, NewRunSaveOpenExportAndImportAsGpasmSeesIt)
 INSTANTIATE_TEST_SUITE_P(OneModelOfEachFamily, EndToEndTest, testing::ValuesIn(kFamilyModels));
 
 } // namespace
+
+} // namespace end_to_end_test

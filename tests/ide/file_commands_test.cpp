@@ -24,6 +24,7 @@
 #include "end_to_end_dialogs.h"
 #include "ide_fixture.h"
 
+namespace file_commands_test {
 namespace {
 
 using twtest::DialogAnswers;
@@ -357,3 +358,5 @@ TEST_F(FileCommandsTest, HelpOpensTheMakersPages)
 }
 
 } // namespace
+
+} // namespace file_commands_test

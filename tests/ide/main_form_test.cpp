@@ -19,6 +19,7 @@
 #include "ide/texts/texts.h"
 #include "ide_fixture.h"
 
+namespace main_form_test {
 namespace {
 
 // Object names of a menu's or tool bar's entries; "-" for a separator and
@@ -176,3 +177,5 @@ TEST_F(MainFormTest, ClosingTheProjectFreesItsWorkbench)
 }
 
 } // namespace
+
+} // namespace main_form_test

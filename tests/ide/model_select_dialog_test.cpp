@@ -10,6 +10,7 @@
 #include "ide/texts/texts.h"
 #include "ide_fixture.h"
 
+namespace model_select_dialog_test {
 namespace {
 
 QStringList Items(const QComboBox* box)
@@ -157,3 +158,5 @@ TEST(ModelSelectDialogEmpty, OkWithoutAModelSaysSo)
 }
 
 } // namespace
+
+} // namespace model_select_dialog_test

@@ -30,6 +30,7 @@
 #include "ide/workbench/workbench_window.h"
 #include "ide_fixture.h"
 
+namespace project_files_test {
 namespace {
 
 using LiveDevices = int (*)();
@@ -164,7 +165,7 @@ protected:
     {
         const twtest::LoadedLibrary library(path);
         const char* hook = path.endsWith("output.quodev") ? "devlib_output_liveDevices" : "devlib_input_liveDevices";
-        const auto live = library.hook<::LiveDevices>(hook);
+        const auto live = library.hook<project_files_test::LiveDevices>(hook);
         return live ? live() : 0;
     }
 
@@ -694,3 +695,5 @@ TEST_F(ProjectFilesTest, TheReopenedWiringCarriesTheDevicesLevelIntoARun)
 }
 
 } // namespace
+
+} // namespace project_files_test

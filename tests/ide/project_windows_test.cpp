@@ -19,6 +19,7 @@
 #include "ide/workbench/workbench_window.h"
 #include "ide_fixture.h"
 
+namespace project_windows_test {
 namespace {
 
 using twtest::WaitUntil;
@@ -131,3 +132,5 @@ TEST_F(ProjectWindowsTest, AnAssemblyErrorOnRunStartsNothing)
 }
 
 } // namespace
+
+} // namespace project_windows_test

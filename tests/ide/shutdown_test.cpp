@@ -11,6 +11,7 @@
 #include "ide/main/simulator_binding.h"
 #include "ide_fixture.h"
 
+namespace shutdown_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -115,3 +116,5 @@ TEST_F(ShutdownTest, DestroyingTheWindowWithoutClosingItStillEndsTheRunBeforeUnl
 }
 
 } // namespace
+
+} // namespace shutdown_test

@@ -20,6 +20,7 @@
 #include "ide/workbench/shared_library.h"
 #include "ide_fixture.h"
 
+namespace simulation_control_test {
 namespace {
 
 using twtest::WaitUntil;
@@ -517,3 +518,5 @@ TEST_F(CorvelRunTest, StopThenRunAtOnceLeavesExactlyOneSimulationThread)
 }
 
 } // namespace
+
+} // namespace simulation_control_test

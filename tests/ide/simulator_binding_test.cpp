@@ -12,6 +12,7 @@
 #include "ide/texts/texts.h"
 #include "ide_fixture.h"
 
+namespace simulator_binding_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -218,3 +219,5 @@ TEST_F(SimulatorBindingTest, RebindingTheSameLibraryKeepsItLoadedOnceAndShutdown
 }
 
 } // namespace
+
+} // namespace simulator_binding_test

@@ -26,6 +26,7 @@
 #include "ide/workbench/library_file.h"
 #include "ide_fixture.h"
 
+namespace startup_window_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -297,3 +298,5 @@ TEST(StartupPictureTest, TheChipsNotchShowsTheCard)
 }
 
 } // namespace
+
+} // namespace startup_window_test

@@ -8,6 +8,7 @@
 #include "chip_device_support.h"
 #include "engine/registers.h"
 
+namespace chip_device_save_data_test {
 namespace {
 
 using corvel::TheEngine;
@@ -230,3 +231,5 @@ TEST(SaveData, ClearingIoscfsReturnsTo4MHz)
 }
 
 } // namespace
+
+} // namespace chip_device_save_data_test

@@ -17,6 +17,7 @@
 #include "mcu-device/chip_pictures.h"
 #include "mcu-device/pin_levels.h"
 
+namespace chip_device_test {
 namespace {
 
 using corvel::TheEngine;
@@ -308,3 +309,5 @@ TEST(ChipDevice, DrawsTheEnginesStateAndItsNodes)
 }
 
 } // namespace
+
+} // namespace chip_device_test

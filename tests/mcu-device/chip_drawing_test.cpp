@@ -14,6 +14,7 @@
 #include "mcu-device/chip_pictures.h"
 #include "chip_view_fake.h"
 
+namespace chip_drawing_test {
 namespace {
 
 using corvel::chipPackagePicture;
@@ -617,3 +618,5 @@ TEST(ChipDrawing, NothingTouchesThePictureEdges)
 }
 
 } // namespace
+
+} // namespace chip_drawing_test

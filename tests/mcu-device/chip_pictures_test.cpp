@@ -10,6 +10,7 @@
 
 #include "mcu-device/chip_pictures.h"
 
+namespace chip_pictures_test {
 namespace {
 
 using corvel::chipPackagePicture;
@@ -361,3 +362,5 @@ TEST(ChipPictures, RunningPicturesLeaveOutPortLabels)
 }
 
 } // namespace
+
+} // namespace chip_pictures_test

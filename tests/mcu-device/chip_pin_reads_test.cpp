@@ -24,6 +24,7 @@
 #include "engine/registers.h"
 #include "mcu-device/pin_levels.h"
 
+namespace chip_pin_reads_test {
 namespace {
 
 using namespace corvel;
@@ -602,3 +603,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+} // namespace chip_pin_reads_test

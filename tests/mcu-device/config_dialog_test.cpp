@@ -25,6 +25,7 @@
 #include "mcu-device/library_texts.h"
 #include "texts/settings_store.h"
 
+namespace config_dialog_test {
 namespace {
 
 using corvel::TformSettings;
@@ -779,3 +780,5 @@ TEST_F(ConfigDialog, LooksRightInBothLanguagesForEveryPanel)
 }
 
 } // namespace
+
+} // namespace config_dialog_test

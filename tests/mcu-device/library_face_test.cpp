@@ -13,6 +13,7 @@
 #include "support/paths.h"
 #include "texts/settings_store.h"
 
+namespace library_face_test {
 namespace {
 
 const char* const kModelNames[] = {
@@ -135,3 +136,5 @@ TEST_F(CorvelLibrary, DevicesAreDistinctAndEachAppliesItsOwnRecord)
 }
 
 } // namespace
+
+} // namespace library_face_test

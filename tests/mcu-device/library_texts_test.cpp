@@ -9,6 +9,7 @@
 #include "texts/settings_store.h"
 #include "texts/text_table_check.h"
 
+namespace library_texts_test {
 namespace {
 
 class LibraryTextsTest : public testing::Test {
@@ -120,3 +121,5 @@ TEST_F(LibraryTextsTest, LanguageChangesOnlyWhenLoaded)
 }
 
 } // namespace
+
+} // namespace library_texts_test

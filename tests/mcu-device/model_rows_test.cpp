@@ -11,6 +11,7 @@
 #include "mcu-device/chip_pictures.h"
 #include "mcu-device/chip_save_data.h"
 
+namespace model_rows_test {
 namespace {
 
 using corvel::ConfigFamily;
@@ -122,3 +123,5 @@ TEST(ModelRowsCount, TheTableCoversEveryListedModel)
 }
 
 } // namespace
+
+} // namespace model_rows_test

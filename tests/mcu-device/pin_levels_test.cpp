@@ -16,6 +16,7 @@
 #include "engine/registers.h"
 #include "mcu-device/pin_levels.h"
 
+namespace pin_levels_test {
 namespace {
 
 using namespace corvel;
@@ -313,3 +314,5 @@ TEST_F(ChipPinOnNode, OnlyPortsWithANodeAreWired)
 }
 
 } // namespace
+
+} // namespace pin_levels_test

@@ -22,6 +22,7 @@ using twtest::placeChip;
 using twtest::recordOf;
 using twtest::replaceRecord;
 
+namespace settings_during_run_test {
 namespace {
 
 constexpr std::uint16_t kMovfGpioW = 0x206;  // MOVF 06h, W
@@ -236,3 +237,5 @@ TEST_F(RunningChip, SettingsStressWhileRunsStartAndStop)
 }
 
 } // namespace
+
+} // namespace settings_during_run_test

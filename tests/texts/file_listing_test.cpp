@@ -11,6 +11,7 @@
 
 #include "ide/texts/file_listing.h"
 
+namespace file_listing_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -115,3 +116,5 @@ TEST(MaskMatching, Wildcards)
 }
 
 } // namespace
+
+} // namespace file_listing_test

@@ -10,6 +10,7 @@
 #include "ide/texts/settings.h"
 #include "texts/settings_store.h"
 
+namespace settings_test {
 namespace {
 
 using twtest::plantSetting;
@@ -156,3 +157,5 @@ TEST_F(SettingsTest, SelectionKeepsTheOtherTypesDefault)
 }
 
 } // namespace
+
+} // namespace settings_test

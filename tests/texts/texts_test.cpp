@@ -11,6 +11,7 @@
 #include "texts/settings_store.h"
 #include "texts/text_table_check.h"
 
+namespace texts_test {
 namespace {
 
 class TextsTest : public testing::Test {
@@ -151,3 +152,5 @@ TEST_F(TextsTest, EnglishUntilTheSettingIsLoaded)
 }
 
 } // namespace
+
+} // namespace texts_test

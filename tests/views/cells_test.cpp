@@ -6,6 +6,7 @@
 #include "ide/main/delta_break_point.h"
 #include "views_fixture.h"
 
+namespace cells_test {
 namespace {
 
 using twtest::ClickOn;
@@ -180,3 +181,5 @@ TEST_F(CellsTest, TheMarkerReportsItsNewStateAndDrawsTheStateItIsGiven)
 }
 
 } // namespace
+
+} // namespace cells_test

@@ -18,6 +18,7 @@
 #include "ide/workbench/shared_library.h"
 #include "views_fixture.h"
 
+namespace corvel_views_test {
 namespace {
 
 constexpr std::uint8_t Pic10F200 = 0;
@@ -229,3 +230,5 @@ TEST_F(MainWindowViewsTest, TheLeftColumnShowsTheBoundModel)
 }
 
 } // namespace
+
+} // namespace corvel_views_test

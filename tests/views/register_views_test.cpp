@@ -20,6 +20,7 @@
 #include "ide/texts/texts.h"
 #include "views_fixture.h"
 
+namespace register_views_test {
 namespace {
 
 using twtest::Fake;
@@ -647,3 +648,5 @@ TEST_F(RegisterViewsTest, HeaderPicturesHaveTheirSizesAndTheirRulesStandOnTheCol
 }
 
 } // namespace
+
+} // namespace register_views_test

@@ -11,6 +11,7 @@
 #include "ide/web/bug_report.h"
 #include "web/web_fixture.h"
 
+namespace bug_report_test {
 namespace {
 
 using twtest::ServicePointedAt;
@@ -150,3 +151,5 @@ TEST_F(BugReportTest, CancelSendsNothing)
 }
 
 } // namespace
+
+} // namespace bug_report_test

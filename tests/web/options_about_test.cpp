@@ -24,6 +24,7 @@
 #include "ide/web/bug_report.h"
 #include "web/web_fixture.h"
 
+namespace options_about_test {
 namespace {
 
 // Every text the main window's language sets, in a fixed order.
@@ -297,3 +298,5 @@ TEST(HelpMenu, ReachesTheWindowsMadeAtStartup)
 }
 
 } // namespace
+
+} // namespace options_about_test

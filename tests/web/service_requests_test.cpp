@@ -12,6 +12,7 @@
 #include "ide/web/service_requests.h"
 #include "web/web_fixture.h"
 
+namespace service_requests_test {
 namespace {
 
 using twtest::ServicePointedAt;
@@ -261,3 +262,5 @@ TEST(ServiceAddress, TheBuiltInAddressIsHttps)
 }
 
 } // namespace
+
+} // namespace service_requests_test

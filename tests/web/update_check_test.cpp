@@ -20,6 +20,7 @@
 #include "web/web_fixture.h"
 #include "workbench/host_fixture.h"
 
+namespace update_check_test {
 namespace {
 
 using twtest::ServicePointedAt;
@@ -266,3 +267,5 @@ TEST_F(UpdateCheckTest, TheDownloadButtonOpensTheDownloadPageAndCloseHides)
 }
 
 } // namespace
+
+} // namespace update_check_test

@@ -6,6 +6,7 @@
 #include "ide/texts/texts.h"
 #include "ide/workbench/library_file.h"
 
+namespace corvel_library_test {
 namespace {
 
 QString ProgramFolder()
@@ -77,3 +78,5 @@ TEST(CorvelLibraryTest, ItsChipDeviceGetsOneNodePerPin)
 }
 
 } // namespace
+
+} // namespace corvel_library_test

@@ -16,6 +16,7 @@
 #include "host_fixture.h"
 #include "ide/workbench/library_file.h"
 
+namespace crafted_library_test {
 namespace {
 
 using Bytes = std::vector<char>;
@@ -208,3 +209,5 @@ TEST(CraftedLibraryFileTest, TablesBeyondTheReadLimitAreRefusedUnread)
 }
 
 } // namespace
+
+} // namespace crafted_library_test

@@ -13,6 +13,7 @@
 #include "host_fixture.h"
 #include "ide/texts/texts.h"
 
+namespace device_search_test {
 namespace {
 
 using twtest::ProgramFolder;
@@ -250,3 +251,5 @@ TEST(DeviceSearchTest, APathLongerThan255BytesIsKeptWhole)
 }
 
 } // namespace
+
+} // namespace device_search_test

@@ -18,6 +18,7 @@
 #include "host_fixture.h"
 #include "ide/workbench/library_file.h"
 
+namespace library_file_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -169,3 +170,5 @@ TEST(LibraryFileTest, FilesThatAreNoSharedObjectAtAll)
 }
 
 } // namespace
+
+} // namespace library_file_test

@@ -13,6 +13,7 @@
 
 #include "workbench_fixture.h"
 
+namespace pin_wiring_dialog_test {
 namespace {
 
 class PinWiringTest : public twtest::WorkbenchTest {
@@ -220,3 +221,5 @@ TEST_F(PinWiringTest, TheWorkbenchOpensItForTheClickedPeripheral)
 }
 
 } // namespace
+
+} // namespace pin_wiring_dialog_test

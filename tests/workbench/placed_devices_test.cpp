@@ -10,6 +10,7 @@
 
 #include "host_fixture.h"
 
+namespace placed_devices_test {
 namespace {
 
 using twtest::LoadedLibrary;
@@ -354,3 +355,5 @@ TEST_F(PlacedDevicesTest, TheHostFreesWhatIsLeftWhenItGoes)
 }
 
 } // namespace
+
+} // namespace placed_devices_test

@@ -13,6 +13,7 @@
 
 #include "workbench_fixture.h"
 
+namespace workbench_window_test {
 namespace {
 
 using twtest::WorkbenchTest;
@@ -453,3 +454,5 @@ TEST_F(WorkbenchTest, ClosingOnlyMinimisesTheWindow)
 }
 
 } // namespace
+
+} // namespace workbench_window_test
