@@ -129,7 +129,6 @@ public:
     void ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool byComparatorChange);
     // What CLRWDT and SLEEP do to the watchdog and to \TO and \PD.
     void ClrWdtStatus();
-    bool GetXValue();
 
     // ---- Running ----
     // The simulation thread runs passes: beginPass() checks the end of
@@ -187,9 +186,17 @@ public:
     std::array<Shared<uint8_t>, kRegisterCount> RAM{};
     std::vector<Shared<uint16_t>> ROM; // ROM_Size words of 12 bits
     std::vector<Shared<uint8_t>> ROM_BP; // ROM_Size + 1 line breakpoints
-    std::vector<int32_t> ROM_Str_No;
-    std::vector<int32_t> ROM_Str_No_from;
-    std::vector<int32_t> ROM_Str_No_to;
+
+    // Where each program word came from in the source, one entry per word:
+    // its line number (from 1) and the first and last editor item of that
+    // line. The main program writes and reads them; the engine only sizes
+    // them at a model selection, keeping what the common part held.
+    struct SourcePositions {
+        std::vector<int32_t> line;
+        std::vector<int32_t> firstItem;
+        std::vector<int32_t> lastItem;
+    };
+    SourcePositions sourcePositions;
 
     // ---- Model selection and sizes ----
 
@@ -218,10 +225,17 @@ public:
     std::array<Shared<uint32_t>, 2> StackBits{}; // the two levels as shown, PC_Len bits each
     Shared<uint8_t> StackCounter = 0;
     Shared<uint16_t> CurrentCommand = 0;
-    uint16_t ParCommand = 0; // the word handed to the disassembler
-    int32_t parGOTOaddr = 0;
 
-    // ---- Counters, timers and sleep ----
+    // The disassembler entry points' own: the word staged for translation,
+    // and the target field (without the page bits) of the last GOTO or CALL
+    // translated.
+    struct DisassemblyStage {
+        uint16_t word = 0;
+        int32_t jumpTarget = 0;
+    };
+    DisassemblyStage disassembly;
+
+    // ---- Counters ----
 
     Shared<int64_t> IC = 0;
     Shared<int64_t> MC = 0;
@@ -545,6 +559,9 @@ private:
     bool onSimulationThread() const;
 
     // Resets (resets.cpp).
+    // One bit of unknown state as the chip device's choice has it: 0, 1 or
+    // random (also without a chip device).
+    bool unknownBitValue();
     uint8_t unknownBits(uint8_t bits);
 
     const ModelEntry* model_ = nullptr;

@@ -35,15 +35,17 @@ bool validWord(const Engine& engine, std::int32_t word, std::int32_t bit)
     return within(word, engine.ROM.size()) && validBit(bit, kWordBits);
 }
 
-std::int32_t lineMapEntry(std::vector<std::int32_t> Engine::*map, std::int32_t index)
+using SourceMap = std::vector<std::int32_t> Engine::SourcePositions::*;
+
+std::int32_t lineMapEntry(SourceMap map, std::int32_t index)
 {
-    const std::vector<std::int32_t>& entries = TheEngine().*map;
+    const std::vector<std::int32_t>& entries = TheEngine().sourcePositions.*map;
     return within(index, entries.size()) ? entries[std::size_t(index)] : 0;
 }
 
-void setLineMapEntry(std::vector<std::int32_t> Engine::*map, std::int32_t index, std::int32_t value)
+void setLineMapEntry(SourceMap map, std::int32_t index, std::int32_t value)
 {
-    std::vector<std::int32_t>& entries = TheEngine().*map;
+    std::vector<std::int32_t>& entries = TheEngine().sourcePositions.*map;
     if (within(index, entries.size()))
         entries[std::size_t(index)] = value;
 }
@@ -256,32 +258,32 @@ TW_EXPORT std::uint16_t Get_GPRCount()
 
 TW_EXPORT std::int32_t Get_ROM_Str_No(std::int32_t index)
 {
-    return lineMapEntry(&Engine::ROM_Str_No, index);
+    return lineMapEntry(&Engine::SourcePositions::line, index);
 }
 
 TW_EXPORT std::int32_t Get_ROM_Str_No_from(std::int32_t index)
 {
-    return lineMapEntry(&Engine::ROM_Str_No_from, index);
+    return lineMapEntry(&Engine::SourcePositions::firstItem, index);
 }
 
 TW_EXPORT std::int32_t Get_ROM_Str_No_to(std::int32_t index)
 {
-    return lineMapEntry(&Engine::ROM_Str_No_to, index);
+    return lineMapEntry(&Engine::SourcePositions::lastItem, index);
 }
 
 TW_EXPORT void Set_ROM_Str_No(std::int32_t index, std::int32_t value)
 {
-    setLineMapEntry(&Engine::ROM_Str_No, index, value);
+    setLineMapEntry(&Engine::SourcePositions::line, index, value);
 }
 
 TW_EXPORT void Set_ROM_Str_No_from(std::int32_t index, std::int32_t value)
 {
-    setLineMapEntry(&Engine::ROM_Str_No_from, index, value);
+    setLineMapEntry(&Engine::SourcePositions::firstItem, index, value);
 }
 
 TW_EXPORT void Set_ROM_Str_No_to(std::int32_t index, std::int32_t value)
 {
-    setLineMapEntry(&Engine::ROM_Str_No_to, index, value);
+    setLineMapEntry(&Engine::SourcePositions::lastItem, index, value);
 }
 
 TW_EXPORT void Set_ROM_BP(std::int32_t index, std::uint8_t value)
@@ -292,35 +294,36 @@ TW_EXPORT void Set_ROM_BP(std::int32_t index, std::uint8_t value)
 }
 
 // ---- Disassembler and mnemonics ----
-// ParCommand and parGOTOaddr belong to these entry points alone, and the
-// translation itself keeps no state, so it never disturbs the instruction
-// the simulation thread is executing.
+// The staged word and the jump target (ParCommand and parGOTOaddr to the
+// main program) belong to these entry points alone, and the translation
+// itself keeps no state, so it never disturbs the instruction the simulation
+// thread is executing.
 
 TW_EXPORT void CurrentToParCommand()
 {
     Engine& engine = TheEngine();
-    engine.ParCommand = engine.CurrentCommand;
+    engine.disassembly.word = engine.CurrentCommand;
 }
 
 TW_EXPORT void RomToParCommand(std::int32_t index)
 {
     Engine& engine = TheEngine();
     if (within(index, engine.ROM.size()))
-        engine.ParCommand = engine.ROM[std::size_t(index)];
+        engine.disassembly.word = engine.ROM[std::size_t(index)];
 }
 
 TW_EXPORT void GetInstruction(TShortString* text)
 {
     Engine& engine = TheEngine();
-    const corvel::Disassembly line = corvel::disassemble(engine.ParCommand);
+    const corvel::Disassembly line = corvel::disassemble(engine.disassembly.word);
     writeText(text, line.text);
     if (line.jumpTarget)
-        engine.parGOTOaddr = *line.jumpTarget;
+        engine.disassembly.jumpTarget = *line.jumpTarget;
 }
 
 TW_EXPORT std::int32_t Get_parGOTOaddr()
 {
-    return TheEngine().parGOTOaddr;
+    return TheEngine().disassembly.jumpTarget;
 }
 
 TW_EXPORT std::int32_t Get_SystemCommandCounter()

@@ -101,9 +101,9 @@ void Engine::resizeProgramMemory(int32_t words)
 {
     ROM.resize(size_t(words), 0);
     ROM_BP.resize(size_t(words) + 1, 0);
-    ROM_Str_No.resize(size_t(words), 0);
-    ROM_Str_No_from.resize(size_t(words), 0);
-    ROM_Str_No_to.resize(size_t(words), 0);
+    sourcePositions.line.resize(size_t(words), 0);
+    sourcePositions.firstItem.resize(size_t(words), 0);
+    sourcePositions.lastItem.resize(size_t(words), 0);
 }
 
 void Engine::LinkRowsToAddresses()

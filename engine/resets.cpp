@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-bool Engine::GetXValue()
+bool Engine::unknownBitValue()
 {
     const char choice = chipLink_ ? chipLink_->unknownBitChoice() : 'R';
     if (choice == '0')
@@ -19,7 +19,7 @@ uint8_t Engine::unknownBits(uint8_t bits)
 {
     uint8_t value = 0;
     for (int bit = 0; bit < 8; ++bit) {
-        if ((bits >> bit & 1) && GetXValue())
+        if ((bits >> bit & 1) && unknownBitValue())
             value |= uint8_t(1u << bit);
     }
     return value;

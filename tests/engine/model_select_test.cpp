@@ -175,7 +175,7 @@ TEST(ModelSelect, RowLinksHoldForEveryModel)
         for (int row = 0; row < rows; ++row)
             EXPECT_EQ(shownIn(engine, row).IDERow, row);
         EXPECT_EQ(engine.ROM_BP.size(), size_t(engine.ROM_Size) + 1);
-        EXPECT_EQ(engine.ROM_Str_No_to.size(), size_t(engine.ROM_Size));
+        EXPECT_EQ(engine.sourcePositions.lastItem.size(), size_t(engine.ROM_Size));
     }
 }
 
@@ -185,7 +185,7 @@ TEST(ModelSelect, ReselectionKeepsProgramWordsThatStillFit)
     ASSERT_TRUE(engine.SelectMC(corvel::kPic10F202));
     for (int word = 0; word < 512; ++word) {
         engine.ROM[size_t(word)] = uint16_t(0xFFF - word);
-        engine.ROM_Str_No[size_t(word)] = word + 1;
+        engine.sourcePositions.line[size_t(word)] = word + 1;
     }
     engine.ROM_BP[512] = 1;
     ASSERT_TRUE(engine.SelectMC(corvel::kPic10F202));
@@ -196,7 +196,7 @@ TEST(ModelSelect, ReselectionKeepsProgramWordsThatStillFit)
     ASSERT_TRUE(engine.SelectMC(corvel::kPic10F200));
     ASSERT_EQ(engine.ROM.size(), 256u);
     EXPECT_EQ(engine.ROM[255], 0xFFF - 255);
-    EXPECT_EQ(engine.ROM_Str_No[255], 256);
+    EXPECT_EQ(engine.sourcePositions.line[255], 256);
     EXPECT_EQ(engine.ROM_BP.size(), 257u);
 
     // Growing again gives zero words past the kept part.

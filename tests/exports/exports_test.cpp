@@ -122,9 +122,9 @@ TEST_F(Exports, LineMapsAndBreakpointsReachTheirOwnTables)
     Set_ROM_Str_No_from(5, 22);
     Set_ROM_Str_No_to(5, 33);
     Set_ROM_BP(512, 1); // the one entry past the last word
-    EXPECT_EQ(engine.ROM_Str_No[5], 11);
-    EXPECT_EQ(engine.ROM_Str_No_from[5], 22);
-    EXPECT_EQ(engine.ROM_Str_No_to[5], 33);
+    EXPECT_EQ(engine.sourcePositions.line[5], 11);
+    EXPECT_EQ(engine.sourcePositions.firstItem[5], 22);
+    EXPECT_EQ(engine.sourcePositions.lastItem[5], 33);
     EXPECT_EQ(Get_ROM_Str_No(5), 11);
     EXPECT_EQ(Get_ROM_Str_No_from(5), 22);
     EXPECT_EQ(Get_ROM_Str_No_to(5), 33);
@@ -219,13 +219,14 @@ std::string StateOf(const Engine& engine)
         state << word << ' ';
     for (const std::uint8_t mark : engine.ROM_BP)
         state << int(mark);
-    for (const auto* map : {&engine.ROM_Str_No, &engine.ROM_Str_No_from, &engine.ROM_Str_No_to})
+    const Engine::SourcePositions& positions = engine.sourcePositions;
+    for (const auto* map : {&positions.line, &positions.firstItem, &positions.lastItem})
         for (const std::int32_t entry : *map)
             state << entry << ' ';
     for (const std::uint8_t bit : engine.Config)
         state << int(bit);
     state << '|' << engine.I << ' ' << engine.PC << ' ' << engine.StackBits[0] << ' ' << engine.StackBits[1] << ' '
-          << engine.ParCommand << ' ' << engine.parGOTOaddr << '|';
+          << engine.disassembly.word << ' ' << engine.disassembly.jumpTarget << '|';
     for (const TMatrixRAM& d : engine.MatrixRAM) {
         state << d.ToClearDelta << d.BreakPoint << d.GreenBP << d.delta << d.greenDelta << int(d.deltabit) << ' '
               << int(d.usedbit) << ' ' << d.SIMadress << d.IDEName << d.IDEHexaddres;
@@ -242,7 +243,7 @@ TEST_F(Exports, IndicesOutsideTheTablesChangeNothing)
     for (int address = 0; address < 512; ++address)
         engine.ROM[size_t(address)] = 0xFFF;
     engine.RAM.fill(0xFF);
-    engine.ParCommand = 0x123;
+    engine.disassembly.word = 0x123;
     const TShortString name = TShortString::from("NAME");
 
     const auto textKept = [](const std::function<void(TShortString*)>& call) {
