@@ -121,12 +121,17 @@ stage_normal() {
   QT_QPA_PLATFORM=offscreen run_tests "$build" 600 "$@"
 }
 
+# The leak checker does not treat thread-local storage as a root
+# (use_tls=0): walking it, its tracer faulted at the exit of several of the
+# main program's tests after they had passed. This hides no leak of ours
+# (memory held only from thread-local storage is now reported); glib's own
+# per-thread data is suppressed as not ours.
 stage_address() {
   local dir="${TARNWICK_ADDRESS_BUILD_DIR:-$here/build-address}"
   configure_and_build "$dir" -DTARNWICK_SANITIZE=address "${sanitizer_options[@]}" -- tw_tests
   QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1" \
-  LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0" \
+  LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0:use_tls=0" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     run_tests "$dir" 900 "$@"
 }
