@@ -492,6 +492,9 @@ void Engine::finishPass()
 
 // The hot path of the simulation: everything the pass calls is inlined into
 // it (flatten), and the check for a stop address exists only when one is set.
+// Each instruction's handler ends with its own copy of the checks before the
+// next pass and its own jump to the next handler (labels as values): one
+// shared jump for all rows is predicted far worse than one per row.
 template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
@@ -506,49 +509,88 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     uint64_t remaining = maxPasses;
     // A pass prepared for an instruction pointer that has since been moved
     // outside program memory is prepared again.
-    bool prepared = passPrepared_ && held_.next >= 0 && held_.next < ROM_Size;
+    const bool prepared = passPrepared_ && held_.next >= 0 && held_.next < ROM_Size;
     passPrepared_ = true;
     if (!prepared && (runEnded_ || held_.next < 0 || held_.next >= ROM_Size)) [[unlikely]] {
         passPrepared_ = false;
         if (!beginPass())
             return {RunStop::EndOfMemory, 0};
-        prepared = true;
     }
+    static const void* const kHandlers[] = {
+#define CORVEL_LABEL(name, mask, first, last, cycles, operand, handler) &&row_##name,
+        CORVEL_INSTRUCTION_SET(CORVEL_LABEL)
+#undef CORVEL_LABEL
+    };
+    uint16_t word = 0;
+
     // From here on the instruction pointer stays within the predecoded
     // entries: a jump lands inside program memory, and a pass moves it at
-    // most two words past the last.
-    for (;;) {
-        if (prepared) {
-            prepared = false;
-        } else if (const uint8_t stop = predecoded_[size_t(held_.next)].stop) [[unlikely]] {
-            if (stop & kPastEnd) {
-                passPrepared_ = false;
-                if (!beginPass())
-                    return {RunStop::EndOfMemory, maxPasses - remaining};
-            } else {
-                pauseAtBreakpoint();
-            }
+    // most two words past the last. A pass starts at `nextPass` (or at
+    // `checked` when its stop has been seen to) and ends in its handler.
+#define CORVEL_PASS_CHECKS()                                                                       \
+    do {                                                                                          \
+        if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]                                 \
+            return {RunStop::Paused, maxPasses - remaining};                                      \
+        if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]                    \
+            return {RunStop::FlagChanged, maxPasses - remaining};                                 \
+        if (kStopAddress && held_.next == stopAddress) [[unlikely]]                               \
+            return {RunStop::Address, maxPasses - remaining};                                     \
+        if (remaining == 0) [[unlikely]]                                                          \
+            return {RunStop::PassLimit, maxPasses};                                               \
+        if constexpr (kPaced) {                                                                   \
+            if (!granted) {                                                                       \
+                if (double(sliceNow_ - pacing.lastTick) < lag)                                    \
+                    return {RunStop::NotDue, maxPasses - remaining};                              \
+                pacing.lastTick += batchCycleTicks_;                                              \
+            }                                                                                     \
+            granted = false;                                                                      \
+        }                                                                                         \
+        --remaining;                                                                              \
+        if (!peripheralStep()) [[unlikely]]                                                       \
+            goto nextPass;                                                                        \
+        /* Fetch: the row comes from the predecoded entry, built for the                          \
+           program as it stood when the hold of the run started. */                               \
+        ++held_.instructions;                                                                     \
+        twoCycleMark_ = false;                                                                    \
+        pclJumped_ = false;                                                                       \
+        ++accessEpoch_;                                                                           \
+        const Predecoded entry = predecoded_[size_t(held_.next)];                                 \
+        word = entry.word;                                                                        \
+        CurrentCommand = word;                                                                    \
+        goto* kHandlers[entry.row];                                                               \
+    } while (false)
+
+    if (prepared)
+        goto checked;
+nextPass:
+    if (const uint8_t stop = predecoded_[size_t(held_.next)].stop) [[unlikely]] {
+        if (stop & kPastEnd) {
+            passPrepared_ = false;
+            if (!beginPass())
+                return {RunStop::EndOfMemory, maxPasses - remaining};
+        } else {
+            pauseAtBreakpoint();
         }
-        if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]
-            return {RunStop::Paused, maxPasses - remaining};
-        if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]
-            return {RunStop::FlagChanged, maxPasses - remaining};
-        if (kStopAddress && held_.next == stopAddress) [[unlikely]]
-            return {RunStop::Address, maxPasses - remaining};
-        if (remaining == 0) [[unlikely]]
-            return {RunStop::PassLimit, maxPasses};
-        if constexpr (kPaced) {
-            if (!granted) {
-                if (double(sliceNow_ - pacing.lastTick) < lag)
-                    return {RunStop::NotDue, maxPasses - remaining};
-                pacing.lastTick += batchCycleTicks_;
-            }
-            granted = false;
-        }
-        --remaining;
-        if (peripheralStep())
-            executeInstruction();
     }
+checked:
+    CORVEL_PASS_CHECKS();
+
+    // A handler, the second cycle of a two-cycle row, the cycle counted apart
+    // from IC (incremented together, the two counters become one 16-byte
+    // store that the next fetch cannot forward from), and the next pass.
+#define CORVEL_THREADED(name, mask, first, last, rowCycles, operand, handler)                         \
+    row_##name:                                                                                   \
+    handler(word);                                                                                \
+    if constexpr (rowCycles == 2)                                                                 \
+        chargeExtraCycle();                                                                       \
+    ++held_.cycles;                                                                               \
+    if (predecoded_[size_t(held_.next)].stop) [[unlikely]]                                        \
+        goto nextPass;                                                                            \
+    CORVEL_PASS_CHECKS();
+    CORVEL_INSTRUCTION_SET(CORVEL_THREADED)
+#undef CORVEL_THREADED
+#undef CORVEL_PASS_CHECKS
+    __builtin_unreachable();
 }
 
 // Each batch ends with the lazily counted cycles counted in, so the main
