@@ -88,8 +88,14 @@ void ThreadWebUpd::Deliver(TChange change)
     if (cancel_.Cancelled())
         return;
     TformCheckUpdates* form = form_;
+    pendingChanges_->fetch_add(1);
     QMetaObject::invokeMethod(
-        form, [form, change = std::move(change)] { change(*form); }, Qt::QueuedConnection);
+        form,
+        [form, change = std::move(change), pending = pendingChanges_] {
+            change(*form);
+            pending->fetch_sub(1);
+        },
+        Qt::QueuedConnection);
 }
 
 void ThreadWebUpd::Execute()

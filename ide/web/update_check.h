@@ -36,8 +36,10 @@ public:
     ThreadWebUpd(const ThreadWebUpd&) = delete;
     ThreadWebUpd& operator=(const ThreadWebUpd&) = delete;
 
-    // The check has not finished yet.
-    bool Running() const { return running_.load(); }
+    // The check has not finished yet, or a change it handed over has not
+    // reached the window yet (so that a window activated in between does not
+    // start a second check before the answer has arrived).
+    bool Running() const { return running_.load() || pendingChanges_->load() > 0; }
 
 private:
     void Execute();
@@ -48,6 +50,9 @@ private:
     TformCheckUpdates* form_;
     TRequestCancel cancel_;
     std::atomic<bool> running_{true};
+    // Changes posted to the window and not yet carried out; shared with the
+    // posted changes, which may run after this object has gone.
+    std::shared_ptr<std::atomic<int>> pendingChanges_ = std::make_shared<std::atomic<int>>(0);
     std::thread thread_;
 };
 
