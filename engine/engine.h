@@ -635,8 +635,11 @@ private:
     // storePlain() for a register in quietWrite_.
     void storeQuiet(int index, uint8_t mask, uint8_t value);
     void noteMarked(int index);
-    // A breakpoint is hit: rtPause, out of the loop's way.
+    // A breakpoint is hit: the passes stop before the next one, and rtPause
+    // is set once the outermost hold has published where the run stands, so
+    // whoever sees the pause also sees the counters and marks of that place.
     [[gnu::noinline, gnu::cold]] void pauseAtBreakpoint();
+    bool breakpointHit_ = false;
     void publishMarks();
     // Forgets the marks not yet handed over (the power-on reset clears the
     // descriptors' marks).
@@ -645,6 +648,10 @@ private:
     {
         publishHeldRun();
         publishMarks();
+        if (breakpointHit_) [[unlikely]] {
+            breakpointHit_ = false;
+            rtPause.store(1);
+        }
     }
 
     // Locals of the simulation thread's run.

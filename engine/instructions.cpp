@@ -529,7 +529,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     // `checked` when its stop has been seen to) and ends in its handler.
 #define CORVEL_PASS_CHECKS()                                                                       \
     do {                                                                                          \
-        if (rtPause.load(std::memory_order_relaxed)) [[unlikely]]                                 \
+        if (breakpointHit_ || rtPause.load(std::memory_order_relaxed)) [[unlikely]]               \
             return {RunStop::Paused, maxPasses - remaining};                                      \
         if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]                    \
             return {RunStop::FlagChanged, maxPasses - remaining};                                 \

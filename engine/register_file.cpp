@@ -86,7 +86,7 @@ void Engine::configureRegisterFile()
 
 void Engine::pauseAtBreakpoint()
 {
-    rtPause.store(1, std::memory_order_relaxed);
+    breakpointHit_ = true;
 }
 
 void Engine::publishMarks()

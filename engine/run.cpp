@@ -76,7 +76,7 @@ bool Engine::beginPass()
         }
     }
     if (ROM_BP[size_t(held_.next)])
-        rtPause.store(1, std::memory_order_relaxed);
+        pauseAtBreakpoint();
     passPrepared_ = true;
     return true;
 }

@@ -30,7 +30,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libcurl4-opens
 # The tests the thread stage runs: everything where the simulation thread
 # meets the main program, as a GoogleTest filter.
 # (Parameterised suites carry a prefix: Waits/StopDuringAWait.)
-thread_suites=(Run ThreadRun RunThread StopDuringAWait PacedRun Pacing RealTimeRate RealClockPacing
+thread_suites=(Run ThreadRun RunThread StopDuringAWait PauseSeenByTheMainProgram PacedRun Pacing RealTimeRate RealClockPacing
                Exports CorvelSo RunningChip)
 thread_filter='*Stress*'
 for suite in "${thread_suites[@]}"; do thread_filter+=":$suite.*:*/$suite.*"; done

@@ -155,6 +155,48 @@ TEST_F(ThreadRun, LineBreakpointPausesBeforeTheWordAndResumeRunsIt)
     EXPECT_EQ(stopCalls, 0) << "a stop by the main program calls no stop routine";
 }
 
+// The main program reads where the run stands as soon as it sees a pause
+// the run set itself: the counters and the change marks must already be
+// those of the stop, not of the last batch before it. Watched without a
+// sleep, over many runs, so that a pause set before the publication shows.
+struct BreakpointCase {
+    const char* name;
+    void (*arm)(corvel::Engine&);
+    friend void PrintTo(const BreakpointCase& c, std::ostream* out) { *out << c.name; }
+};
+class PauseSeenByTheMainProgram : public ThreadRun, public testing::WithParamInterface<BreakpointCase> {};
+
+TEST_P(PauseSeenByTheMainProgram, ComesWithTheCountersOfTheStop)
+{
+    engine.Set_RT_parametrs(0, 0, 0, 0, 1.0);
+    engine.ROM[0] = op::MOVLW(5);
+    engine.ROM[1] = op::MOVWF(0x10);
+    engine.ROM[2] = op::NOP();
+    engine.ROM[3] = op::GOTO(3);
+    GetParam().arm(engine);
+    for (int round = 0; round < 200; ++round) {
+        engine.Calculate_CuclPerCycMK(stopSimulation);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (engine.rtPause.load() != 1 && std::chrono::steady_clock::now() < deadline) {
+        }
+        ASSERT_EQ(engine.rtPause.load(), 1) << "no pause in round " << round;
+        // Words 255, 0 and 1 ran; the pause is before word 2.
+        const int32_t next = engine.I;
+        const int64_t instructions = engine.IC;
+        const bool marked = engine.MatrixRAM[0x10].delta;
+        engine.Stop_and_wait();
+        ASSERT_EQ(next, 2) << "round " << round;
+        ASSERT_EQ(instructions, 3) << "round " << round;
+        ASSERT_TRUE(marked) << "the write of 10h is not marked yet in round " << round;
+        engine.rtPause = 0;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Breakpoints, PauseSeenByTheMainProgram,
+    testing::Values(BreakpointCase{"Line", [](corvel::Engine& e) { e.ROM_BP[2] = 1; }},
+        BreakpointCase{"Register", [](corvel::Engine& e) { e.MatrixRAM[0x10].BreakPoint = true; }}),
+    [](const testing::TestParamInfo<BreakpointCase>& info) { return std::string(info.param.name); });
+
 TEST_F(ThreadRun, RunningPastTheEndTwiceCallsTheStopRoutineOnce)
 {
     engine.Set_RT_parametrs(0, 0, 0, 0, 1.0);
