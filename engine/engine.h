@@ -488,6 +488,8 @@ private:
     void tmr0Tick();
     void storeTimerRow(int index, uint8_t value);
     void flushLazyCycles();
+    void flushLazyTimer();
+    void flushLazyWatchdog();
     void countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles);
     void storeLazyTimerRow(int index, uint8_t before, uint8_t after);
     void armWatchdogLimit();
@@ -675,19 +677,22 @@ private:
     };
     uint16_t peripheralWork_ = kReplan;
     // Timer 0 on the instruction clock and the watchdog counted lazily: the
-    // instruction cycles they have yet to count, and the last pass's share
-    // of them. They are counted in when TMR0 is read or written, at CLRWDT
-    // and SLEEP, at a reset, when the plan changes and when a batch of
-    // passes ends.
+    // instruction cycles passed since both last caught up, how far into them
+    // each has counted, and the last pass's share of them. Timer 0 catches
+    // up when TMR0 is read or written, the watchdog when CLRWDT or SLEEP
+    // clears it (dropping what it had yet to count), and both at a reset,
+    // when the plan changes and when a batch of passes ends.
     struct LazyCounting {
         uint64_t cycles = 0;
+        uint64_t timerCounted = 0;    // cycles timer 0 has counted
+        uint64_t watchdogCounted = 0; // cycles the watchdog has counted or dropped
         uint8_t lastPassCycles = 0;
         bool timer0 = false;   // timer 0 counts lazily
         bool watchdog = false; // the watchdog counts lazily
         double watchdogShare = 1.0; // watchdog counts per instruction cycle
         // The watchdog runs out once `cycles` exceeds this.
         uint64_t watchdogLimit = UINT64_MAX;
-        uint64_t watchdogLimitFromZero = UINT64_MAX; // the limit once the watchdog's count is 0
+        uint64_t watchdogLimitFromZero = UINT64_MAX; // further cycles allowed from a count of 0
     };
     LazyCounting lazy_;
     uint64_t wiredPorts_ = 0; // bit p: port p read through the link

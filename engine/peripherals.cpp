@@ -55,33 +55,61 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
 // and watchdog.count are brought to what counting each pass would have left
 // whenever the program or the main program could look.
 
+namespace {
+
+// `from` + `cycles`, where UINT64_MAX stands for "never".
+uint64_t limitAfter(uint64_t from, uint64_t cycles)
+{
+    return cycles > UINT64_MAX - from ? UINT64_MAX : from + cycles;
+}
+
+} // namespace
+
 void Engine::flushLazyCycles()
 {
-    if (!lazy_.cycles)
-        return;
     const uint64_t cycles = lazy_.cycles;
+    if (!cycles)
+        return;
+    flushLazyWatchdog();
+    flushLazyTimer();
+    // Both have counted everything: start from 0 again.
     lazy_.cycles = 0;
-    if (lazy_.watchdog) {
-        // Sums of cycles times a power of two: exact, as the pass-by-pass
-        // sum is.
-        watchdog.count += double(cycles) * lazy_.watchdogShare;
-        armWatchdogLimit();
-    }
+    lazy_.timerCounted = 0;
+    lazy_.watchdogCounted = 0;
+    if (lazy_.watchdogLimit != UINT64_MAX)
+        lazy_.watchdogLimit -= cycles;
+}
+
+void Engine::flushLazyTimer()
+{
+    const uint64_t pending = lazy_.cycles - lazy_.timerCounted;
+    if (!pending)
+        return;
+    lazy_.timerCounted = lazy_.cycles;
     if (lazy_.timer0)
-        countLazyTimerCycles(cycles, lazy_.lastPassCycles);
+        countLazyTimerCycles(pending, std::min<uint64_t>(lazy_.lastPassCycles, pending));
+}
+
+// Sums of cycles times a power of two: exact, as the pass-by-pass sum is.
+void Engine::flushLazyWatchdog()
+{
+    const uint64_t pending = lazy_.cycles - lazy_.watchdogCounted;
+    if (!pending)
+        return;
+    lazy_.watchdogCounted = lazy_.cycles;
+    if (!lazy_.watchdog)
+        return;
+    watchdog.count += double(pending) * lazy_.watchdogShare;
+    armWatchdogLimit();
 }
 
 // What the watchdog had yet to count is dropped with the count; the timer
-// still counts its share.
+// goes on counting its share when it next catches up.
 void Engine::clearWatchdogCount()
 {
-    if (const uint64_t cycles = lazy_.cycles) {
-        lazy_.cycles = 0;
-        if (lazy_.timer0)
-            countLazyTimerCycles(cycles, lazy_.lastPassCycles);
-    }
     watchdog.count = 0.0;
-    lazy_.watchdogLimit = lazy_.watchdog ? lazy_.watchdogLimitFromZero : UINT64_MAX;
+    lazy_.watchdogCounted = lazy_.cycles;
+    lazy_.watchdogLimit = lazy_.watchdog ? limitAfter(lazy_.cycles, lazy_.watchdogLimitFromZero) : UINT64_MAX;
 }
 
 // A program that clears the watchdog and reads TMR0 in a loop arms the
@@ -95,7 +123,7 @@ void Engine::armWatchdogLimit()
     const double count = watchdog.count;
     if (count != lastLimit_.count || lazy_.watchdogShare != lastLimit_.share || watchdog.period != lastLimit_.period)
         lastLimit_ = {count, lazy_.watchdogShare, watchdog.period, watchdogLimitFrom(count)};
-    lazy_.watchdogLimit = lastLimit_.limit;
+    lazy_.watchdogLimit = limitAfter(lazy_.watchdogCounted, lastLimit_.limit);
 }
 
 // The largest count of further cycles that leaves a watchdog count of
@@ -119,10 +147,9 @@ uint64_t Engine::watchdogLimitFrom(double count) const
 void Engine::watchdogRunsOut(int cycles)
 {
     lazy_.cycles -= uint64_t(cycles);
-    const bool watchdogLazy = lazy_.watchdog;
-    lazy_.watchdog = false; // watchdog.count starts again from 0 anyway
-    flushLazyCycles();
-    lazy_.watchdog = watchdogLazy;
+    flushLazyTimer();
+    // watchdog.count starts again from 0 anyway.
+    lazy_.watchdogCounted = lazy_.cycles;
     restartAfterReset(false, true, false, false);
 }
 

@@ -217,7 +217,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         storePlain(index, mask, value);
         return;
     case RegisterKind::Tmr0: {
-        flushLazyCycles();
+        flushLazyTimer();
         auto& stored = RAM[reg::TMR0];
         mark(reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
@@ -311,7 +311,7 @@ int Engine::indfPointer(uint8_t fsr) const
 void Engine::refreshIndfMirror()
 {
     // The mirror may show TMR0.
-    flushLazyCycles();
+    flushLazyTimer();
     RAM[reg::INDF] = RAM[size_t(indfPointer(RAM[reg::FSR]))];
 }
 

@@ -32,7 +32,7 @@ inline uint8_t Engine::readFile(int index)
     case RegisterKind::Port:
         return portAsRead(index);
     case RegisterKind::Tmr0:
-        flushLazyCycles();
+        flushLazyTimer();
         return RAM[size_t(index)];
     case RegisterKind::Pcl:
         // The program counter has moved on to the next instruction by the

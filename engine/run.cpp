@@ -32,6 +32,8 @@ void Engine::startRun()
     held_.cycles = 0;
     watchdog.count = 0.0;
     lazy_.cycles = 0;
+    lazy_.timerCounted = 0;
+    lazy_.watchdogCounted = 0;
     watchdog.period = watchdogPeriodCycles(crystalFrequency >= 4 ? crystalFrequency : lastRunCrystalFrequency_);
     timer0.count = 0;
     timer0.hold = 0;
