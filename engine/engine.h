@@ -497,6 +497,9 @@ private:
     void watchdogRunsOut(int cycles);
     // watchdog.count := 0 after what the watchdog had yet to count.
     void clearWatchdogCount();
+    // ClrWdtStatus() within a hold: the count cleared, \TO set and \PD set
+    // unless asleep.
+    void clearWatchdog();
     void advance();
     void chargeExtraCycle();
     void skip();

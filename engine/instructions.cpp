@@ -389,7 +389,7 @@ inline void Engine::tris(uint16_t word)
 
 inline void Engine::clrwdt(uint16_t)
 {
-    ClrWdtStatus();
+    clearWatchdog();
     advance();
 }
 
@@ -399,7 +399,7 @@ inline void Engine::sleep(uint16_t)
 {
     sleepState.active = true;
     replanPeripherals();
-    ClrWdtStatus();
+    clearWatchdog();
     const uint8_t pins = readFile(reg::GPIO);
     for (size_t bit = 0; bit < sleepState.pinLevels.size(); ++bit)
         sleepState.pinLevels[bit] = pins >> bit & 1;

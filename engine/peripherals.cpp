@@ -55,16 +55,6 @@ void Engine::restartAfterReset(bool byResetPin, bool byWatchdog, bool byPinChang
 // and watchdog.count are brought to what counting each pass would have left
 // whenever the program or the main program could look.
 
-namespace {
-
-// `from` + `cycles`, where UINT64_MAX stands for "never".
-uint64_t limitAfter(uint64_t from, uint64_t cycles)
-{
-    return cycles > UINT64_MAX - from ? UINT64_MAX : from + cycles;
-}
-
-} // namespace
-
 void Engine::flushLazyCycles()
 {
     const uint64_t cycles = lazy_.cycles;
@@ -101,15 +91,6 @@ void Engine::flushLazyWatchdog()
         return;
     watchdog.count += double(pending) * lazy_.watchdogShare;
     armWatchdogLimit();
-}
-
-// What the watchdog had yet to count is dropped with the count; the timer
-// goes on counting its share when it next catches up.
-void Engine::clearWatchdogCount()
-{
-    watchdog.count = 0.0;
-    lazy_.watchdogCounted = lazy_.cycles;
-    lazy_.watchdogLimit = lazy_.watchdog ? limitAfter(lazy_.cycles, lazy_.watchdogLimitFromZero) : UINT64_MAX;
 }
 
 // A program that clears the watchdog and reads TMR0 in a loop arms the

@@ -122,6 +122,29 @@ inline int Engine::heldTimerCycles(int cycles)
     return cycles - held;
 }
 
+// `from` + `cycles`, where UINT64_MAX stands for "never".
+constexpr uint64_t limitAfter(uint64_t from, uint64_t cycles)
+{
+    return cycles > UINT64_MAX - from ? UINT64_MAX : from + cycles;
+}
+
+// What the watchdog had yet to count is dropped with the count; the timer
+// goes on counting its share when it next catches up.
+inline void Engine::clearWatchdogCount()
+{
+    watchdog.count = 0.0;
+    lazy_.watchdogCounted = lazy_.cycles;
+    lazy_.watchdogLimit = lazy_.watchdog ? limitAfter(lazy_.cycles, lazy_.watchdogLimitFromZero) : UINT64_MAX;
+}
+
+// Through the register write, with change marks and breakpoints, as the one
+// way besides the resets that reaches \TO and \PD.
+inline void Engine::clearWatchdog()
+{
+    clearWatchdogCount();
+    writeStatus(status::TO | status::PD, uint8_t(status::TO | (sleepState.active ? 0 : status::PD)), true);
+}
+
 // T0SE = 0 counts rising edges, T0SE = 1 falling ones; `held`: the edge
 // comes while the timer holds a written value and does not count.
 inline void Engine::countTimer0Edge(bool input, bool held)

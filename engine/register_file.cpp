@@ -315,17 +315,6 @@ void Engine::refreshIndfMirror()
     RAM[reg::INDF] = RAM[size_t(indfPointer(RAM[reg::FSR]))];
 }
 
-// \TO and \PD change only through the resets, CLRWDT, SLEEP and the
-// watchdog (internal writes); an instruction's write leaves them alone.
-void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
-{
-    auto& stored = RAM[reg::STATUS];
-    const uint8_t kept = internal ? mask : uint8_t(mask & ~(status::TO | status::PD));
-    const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
-    mark(reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
-    stored = after;
-}
-
 // A program write to PCL jumps to the address written: the low byte is what
 // the instruction computed (a bit instruction starts from PCL as it reads,
 // the next instruction's address), bit 8 is cleared and the page bits come

@@ -85,6 +85,17 @@ inline void Engine::mark(int index, uint8_t bits, uint8_t changedBits, bool stor
         pauseAtBreakpoint();
 }
 
+// \TO and \PD change only through the resets, CLRWDT, SLEEP and the
+// watchdog (internal writes); an instruction's write leaves them alone.
+inline void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
+{
+    auto& stored = RAM[reg::STATUS];
+    const uint8_t kept = internal ? mask : uint8_t(mask & ~(status::TO | status::PD));
+    const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
+    mark(reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
+    stored = after;
+}
+
 // Writes the bits of `value` selected by `mask`, as that many single-bit
 // writes from bit 0 up would.
 inline void Engine::writeMasked(int index, uint8_t mask, uint8_t value, bool internal)

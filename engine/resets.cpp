@@ -1,6 +1,6 @@
 // Power-on reset and the resets of a running chip. All stores are direct:
 // no change marks, no breakpoints, no pin refresh.
-#include "engine/register_file.h"
+#include "engine/peripherals.h"
 
 namespace corvel {
 
@@ -82,10 +82,7 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
 void Engine::ClrWdtStatus()
 {
     HoldRun hold(*this);
-    clearWatchdogCount();
-    // Through the register write, with change marks and breakpoints, as the
-    // one way besides the resets that reaches \TO and \PD.
-    writeMasked(reg::STATUS, status::TO | status::PD, uint8_t(status::TO | (sleepState.active ? 0 : status::PD)), true);
+    clearWatchdog();
 }
 
 } // namespace corvel
