@@ -8,76 +8,6 @@
 
 namespace corvel {
 
-// Every load and store is a relaxed atomic access, which on x86-64 compiles
-// to the plain move it replaces, so neither thread ever meets a data race in
-// the C++ sense. No order between two values is promised: the run handshake
-// (the run flags) says when the main program sees a consistent state. A
-// compound assignment is a load and a store, not one atomic step; a store the
-// other thread makes in between may be lost, as with plain variables.
-template <typename T>
-class Shared {
-public:
-    constexpr Shared() noexcept = default;
-    constexpr Shared(T value) noexcept
-        : value_(value)
-    {
-    }
-    Shared(const Shared& other) noexcept
-        : value_(other.load())
-    {
-    }
-    Shared& operator=(const Shared& other) noexcept
-    {
-        store(other.load());
-        return *this;
-    }
-    Shared& operator=(T value) noexcept
-    {
-        store(value);
-        return *this;
-    }
-
-    operator T() const noexcept { return load(); }
-    T load() const noexcept { return value_.load(std::memory_order_relaxed); }
-    void store(T value) noexcept { value_.store(value, std::memory_order_relaxed); }
-
-    template <typename U>
-    Shared& operator+=(U value) noexcept
-    {
-        store(T(load() + value));
-        return *this;
-    }
-    template <typename U>
-    Shared& operator-=(U value) noexcept
-    {
-        store(T(load() - value));
-        return *this;
-    }
-    template <typename U>
-    Shared& operator|=(U value) noexcept
-    {
-        store(T(load() | value));
-        return *this;
-    }
-    template <typename U>
-    Shared& operator&=(U value) noexcept
-    {
-        store(T(load() & value));
-        return *this;
-    }
-    Shared& operator++() noexcept { return *this += 1; }
-    Shared& operator--() noexcept { return *this -= 1; }
-    T operator++(int) noexcept
-    {
-        const T before = load();
-        store(T(before + 1));
-        return before;
-    }
-
-private:
-    std::atomic<T> value_{};
-};
-
 // Counts every store into an Edited value anywhere in the process: program
 // words, line breakpoints and register breakpoints. The engine keeps tables
 // derived from them (the predecoded program, the registers a write has to
@@ -90,54 +20,96 @@ inline std::atomic<uint64_t>& editCount() noexcept
     return count;
 }
 
-// A Shared value whose stores count as edits (editCount()). Reading costs
-// what a Shared read costs; the count moves after the value is stored.
-template <typename T>
-class Edited {
+// What a store does besides storing: nothing, or move the edit count after
+// the value is stored.
+struct StoreOnly {
+    static void stored() noexcept {}
+};
+struct StoreCountsEdit {
+    static void stored() noexcept { editCount().fetch_add(1, std::memory_order_release); }
+};
+
+// Every load and store is a relaxed atomic access, which on x86-64 compiles
+// to the plain move it replaces, so neither thread ever meets a data race in
+// the C++ sense. No order between two values is promised: the run handshake
+// (the run flags) says when the main program sees a consistent state. A
+// compound assignment is a load and a store, not one atomic step; a store the
+// other thread makes in between may be lost, as with plain variables.
+template <typename T, typename OnStore>
+class SharedValue {
 public:
-    constexpr Edited() noexcept = default;
-    constexpr Edited(T value) noexcept
+    constexpr SharedValue() noexcept = default;
+    constexpr SharedValue(T value) noexcept
         : value_(value)
     {
     }
-    Edited(const Edited& other) noexcept
+    SharedValue(const SharedValue& other) noexcept
         : value_(other.load())
     {
     }
-    Edited& operator=(const Edited& other) noexcept
+    SharedValue& operator=(const SharedValue& other) noexcept
     {
         store(other.load());
         return *this;
     }
-    Edited& operator=(T value) noexcept
+    SharedValue& operator=(T value) noexcept
     {
         store(value);
         return *this;
     }
 
     operator T() const noexcept { return load(); }
-    T load() const noexcept { return value_.load(); }
+    T load() const noexcept { return value_.load(std::memory_order_relaxed); }
     void store(T value) noexcept
     {
-        value_.store(value);
-        editCount().fetch_add(1, std::memory_order_release);
+        value_.store(value, std::memory_order_relaxed);
+        OnStore::stored();
     }
 
     template <typename U>
-    Edited& operator|=(U value) noexcept
+    SharedValue& operator+=(U value) noexcept
+    {
+        store(T(load() + value));
+        return *this;
+    }
+    template <typename U>
+    SharedValue& operator-=(U value) noexcept
+    {
+        store(T(load() - value));
+        return *this;
+    }
+    template <typename U>
+    SharedValue& operator|=(U value) noexcept
     {
         store(T(load() | value));
         return *this;
     }
     template <typename U>
-    Edited& operator&=(U value) noexcept
+    SharedValue& operator&=(U value) noexcept
     {
         store(T(load() & value));
         return *this;
     }
+    SharedValue& operator++() noexcept { return *this += 1; }
+    SharedValue& operator--() noexcept { return *this -= 1; }
+    T operator++(int) noexcept
+    {
+        const T before = load();
+        store(T(before + 1));
+        return before;
+    }
 
 private:
-    Shared<T> value_;
+    std::atomic<T> value_{};
 };
+
+// A value the simulation thread and the main program share.
+template <typename T>
+using Shared = SharedValue<T, StoreOnly>;
+
+// A shared value whose stores count as edits (editCount()). Reading costs
+// what a Shared read costs.
+template <typename T>
+using Edited = SharedValue<T, StoreCountsEdit>;
 
 } // namespace corvel
