@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -125,5 +126,15 @@ public:
     corvel::Engine engine;
     FakeChipLink link;
 };
+
+// A case's description as a GoogleTest name: every character that is not a
+// letter or a digit becomes '_'.
+inline std::string testNameOf(std::string text)
+{
+    for (char& c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return text;
+}
 
 } // namespace enginetest

@@ -84,11 +84,7 @@ TEST_P(AluInstruction, ResultFlagsAndOneCycle)
 
 INSTANTIATE_TEST_SUITE_P(Table, AluInstruction, testing::ValuesIn(kAluCases),
     [](const testing::TestParamInfo<AluCase>& info) {
-        std::string name = info.param.what;
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name + "_" + std::to_string(info.index);
+        return testNameOf(info.param.what) + "_" + std::to_string(info.index);
     });
 
 // When the destination is STATUS the flags are written after the result.

@@ -82,13 +82,7 @@ TEST_P(EditWhileStanding, ReachesTheNextStretch)
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, EditWhileStanding, testing::ValuesIn(kEdits),
-    [](const testing::TestParamInfo<EditCase>& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    [](const testing::TestParamInfo<EditCase>& info) { return testNameOf(info.param.name); });
 
 // A model with more program memory: the end of memory moves with it.
 TEST(LoopTables, FollowAChangeOfModel)
