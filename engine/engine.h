@@ -362,45 +362,53 @@ private:
     void resizeProgramMemory(int32_t words);
     void configureRegisterFile();
 
+    // The run as the instructions work on it: the program counter, the
+    // counters and what one instruction hands to the next. The passes keep it
+    // in a local copy (registers, not memory: nothing the loop stores can
+    // alias it) and hand it to held_ around every call of code outside the
+    // loop, which works on held_. Whatever works on held_ holds the run
+    // (HoldRun): the outermost hold takes the counters from the shared values
+    // and publishes them back when it ends, which is at the end of each batch
+    // of passes, before the stop routine, on an exception and after each call
+    // of the register-file interface. Only the thread that runs the passes
+    // (or, without a run, the caller) holds the run.
+    struct HeldRun {
+        int32_t next = 0;         // I
+        uint32_t pc = 0;          // PC
+        int64_t instructions = 0; // IC
+        int64_t cycles = 0;       // MC
+        // greenDelta is decided per register over one access (an
+        // instruction, or one call of the register-file interface).
+        uint64_t accessEpoch = 0;
+        bool twoCycle = false;  // the last instruction took two cycles
+        bool pclJumped = false; // the executing instruction wrote PCL and jumped
+    };
+
     // Register file (register_file.h, register_file.cpp).
     int bankMapped(int index) const;
-    uint8_t readFile(int index);
+    uint8_t readFile(HeldRun& run, int index);
     uint8_t portAsRead(int index);
     uint8_t gpioForcedZeros() const;
     uint8_t pinBits(int firstPort, uint8_t bits);
-    void mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
-    void storePlain(int index, uint8_t mask, uint8_t value);
-    void writeMasked(int index, uint8_t mask, uint8_t value, bool internal);
-    void writeMapped(int index, uint8_t mask, uint8_t value, bool internal);
-    void loadPclLow(uint8_t value);
+    void mark(HeldRun& run, int index, uint8_t bits, uint8_t changedBits, bool storeChanged);
+    void storePlain(HeldRun& run, int index, uint8_t mask, uint8_t value);
+    void writeMasked(HeldRun& run, int index, uint8_t mask, uint8_t value, bool internal);
+    void writeMapped(HeldRun& run, int index, uint8_t mask, uint8_t value, bool internal);
+    void loadPclLow(HeldRun& run, uint8_t value);
     // PC + 1 mirrored into PCL, with PCL's change marks.
-    void stepPc();
+    void stepPc(HeldRun& run);
     void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
     void writeIndirect(uint8_t mask, uint8_t value, bool internal);
     void writeFsr(uint8_t mask, uint8_t value);
-    void writeStatus(uint8_t mask, uint8_t value, bool internal);
+    void writeStatus(HeldRun& run, uint8_t mask, uint8_t value, bool internal);
     void writePcl(uint8_t mask, uint8_t value, bool internal);
     void writePort(int index, uint8_t mask, uint8_t value);
     void writeAdcon0(int index, uint8_t mask, uint8_t value);
     void refreshIndfMirror();
     int indfPointer(uint8_t fsr) const;
     uint32_t pageBits() const;
-    void jumpTo(uint32_t address);
+    void jumpTo(HeldRun& run, uint32_t address);
 
-    // The program counter and the counters as the engine works on them: plain
-    // fields, so that the instruction loop keeps them in registers instead of
-    // going through I, PC, IC and MC for each instruction. Whatever works on
-    // them holds the run (HoldRun): the outermost hold takes them from the
-    // shared values and publishes them back when it ends, which is at the end
-    // of each batch of passes, before the stop routine, on an exception and
-    // after each call of the register-file interface. Only the thread that
-    // runs the passes (or, without a run, the caller) holds the run.
-    struct HeldRun {
-        int32_t next = 0;         // I
-        uint32_t pc = 0;          // PC
-        int64_t instructions = 0; // IC
-        int64_t cycles = 0;       // MC
-    };
     class HoldRun {
     public:
         explicit HoldRun(Engine& engine)
@@ -422,7 +430,10 @@ private:
     };
     void takeHeldRun()
     {
-        held_ = {I.load(), PC.load(), IC.load(), MC.load()};
+        held_.next = I.load();
+        held_.pc = PC.load();
+        held_.instructions = IC.load();
+        held_.cycles = MC.load();
         noticeEdits();
     }
     void publishHeldRun()
@@ -443,7 +454,7 @@ private:
     int holdDepth_ = 0;
 
     // Instructions (instructions.cpp).
-    void executeInstruction();
+    void executeInstruction(HeldRun& run);
     // kWatchFlags: also return before a pass once a run flag or the pacing
     // has changed since the call, so that the thread's wait sees the change.
     // kPaced: also return before a pass whose instruction is not due by
@@ -468,7 +479,8 @@ private:
     }
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
-    bool peripheralStep();
+    bool peripheralStep(HeldRun& run);
+    bool peripheralStepOnHeld();
     // Works out which steps the next passes take from the registers, the
     // configuration and the wiring; replanPeripherals() has the next pass
     // do it.
@@ -499,46 +511,46 @@ private:
     void clearWatchdogCount();
     // ClrWdtStatus() within a hold: the count cleared, \TO set and \PD set
     // unless asleep.
-    void clearWatchdog();
-    void advance();
-    void chargeExtraCycle();
-    void skip();
-    void storeResult(uint16_t word, int mapped, uint8_t result);
-    void writeFlags(uint8_t mask, uint8_t values);
-    void writeZero(uint8_t result);
-    void xorlw(uint16_t word);
-    void andlw(uint16_t word);
-    void iorlw(uint16_t word);
-    void movlw(uint16_t word);
-    void gotoInstruction(uint16_t word);
-    void call(uint16_t word);
-    void retlw(uint16_t word);
-    void btfss(uint16_t word);
-    void btfsc(uint16_t word);
-    void bsf(uint16_t word);
-    void bcf(uint16_t word);
-    void incfsz(uint16_t word);
-    void swapf(uint16_t word);
-    void rlf(uint16_t word);
-    void rrf(uint16_t word);
-    void decfsz(uint16_t word);
-    void incf(uint16_t word);
-    void comf(uint16_t word);
-    void movf(uint16_t word);
-    void addwf(uint16_t word);
-    void xorwf(uint16_t word);
-    void andwf(uint16_t word);
-    void iorwf(uint16_t word);
-    void decf(uint16_t word);
-    void subwf(uint16_t word);
-    void clrf(uint16_t word);
-    void clrw(uint16_t word);
-    void movwf(uint16_t word);
-    void tris(uint16_t word);
-    void clrwdt(uint16_t word);
-    void sleep(uint16_t word);
-    void option(uint16_t word);
-    void nop(uint16_t word);
+    void clearWatchdog(HeldRun& run);
+    void advance(HeldRun& run);
+    void chargeExtraCycle(HeldRun& run);
+    void skip(HeldRun& run);
+    void storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t result);
+    void writeFlags(HeldRun& run, uint8_t mask, uint8_t values);
+    void writeZero(HeldRun& run, uint8_t result);
+    void xorlw(HeldRun& run, uint16_t word);
+    void andlw(HeldRun& run, uint16_t word);
+    void iorlw(HeldRun& run, uint16_t word);
+    void movlw(HeldRun& run, uint16_t word);
+    void gotoInstruction(HeldRun& run, uint16_t word);
+    void call(HeldRun& run, uint16_t word);
+    void retlw(HeldRun& run, uint16_t word);
+    void btfss(HeldRun& run, uint16_t word);
+    void btfsc(HeldRun& run, uint16_t word);
+    void bsf(HeldRun& run, uint16_t word);
+    void bcf(HeldRun& run, uint16_t word);
+    void incfsz(HeldRun& run, uint16_t word);
+    void swapf(HeldRun& run, uint16_t word);
+    void rlf(HeldRun& run, uint16_t word);
+    void rrf(HeldRun& run, uint16_t word);
+    void decfsz(HeldRun& run, uint16_t word);
+    void incf(HeldRun& run, uint16_t word);
+    void comf(HeldRun& run, uint16_t word);
+    void movf(HeldRun& run, uint16_t word);
+    void addwf(HeldRun& run, uint16_t word);
+    void xorwf(HeldRun& run, uint16_t word);
+    void andwf(HeldRun& run, uint16_t word);
+    void iorwf(HeldRun& run, uint16_t word);
+    void decf(HeldRun& run, uint16_t word);
+    void subwf(HeldRun& run, uint16_t word);
+    void clrf(HeldRun& run, uint16_t word);
+    void clrw(HeldRun& run, uint16_t word);
+    void movwf(HeldRun& run, uint16_t word);
+    void tris(HeldRun& run, uint16_t word);
+    void clrwdt(HeldRun& run, uint16_t word);
+    void sleep(HeldRun& run, uint16_t word);
+    void option(HeldRun& run, uint16_t word);
+    void nop(HeldRun& run, uint16_t word);
 
     // The simulation thread (run_thread.cpp).
     void runThreadBody();
@@ -571,10 +583,6 @@ private:
     uint8_t pageMask_ = 0; // STATUS page bits that take part in jumps
     uint32_t pcMask_ = 0;
     int32_t romMask_ = 0;
-
-    // greenDelta is decided per register over one access (an instruction,
-    // or one call of the register-file interface).
-    uint64_t accessEpoch_ = 0;
 
     // ---- What the instruction loop keeps to pay only for what is armed ----
     // (instructions.cpp, register_file.h, register_file.cpp)
@@ -625,7 +633,7 @@ private:
     // register write happens inside one). Bits 0..7: the bits written since
     // the last hand-over; kMarkWritten: written since then; kMarkGreen: the
     // last access that wrote the register left it unchanged; the bits from
-    // kMarkAccessShift up: that access's number (accessEpoch_).
+    // kMarkAccessShift up: that access's number (HeldRun::accessEpoch).
     static constexpr uint64_t kMarkWritten = 0x100;
     static constexpr uint64_t kMarkGreen = 0x200;
     static constexpr int kMarkAccessShift = 10;
@@ -633,12 +641,12 @@ private:
     std::array<uint64_t, kRegisterCount> marks_{};
     std::array<uint16_t, kRegisterCount> markedRows_{}; // the registers written since the last hand-over
     int markedCount_ = 0;
-    void recordMark(int index, uint8_t bits, bool changed);
+    void recordMark(HeldRun& run, int index, uint8_t bits, bool changed);
     // The marks of a timer row's update: all bits written, greenDelta as
     // that one write leaves it, outside any access.
     void recordTimerRowMark(int index, bool changed);
     // storePlain() for a register in quietWrite_.
-    void storeQuiet(int index, uint8_t mask, uint8_t value);
+    void storeQuiet(HeldRun& run, int index, uint8_t mask, uint8_t value);
     void noteMarked(int index);
     // A breakpoint is hit: the passes stop before the next one, and rtPause
     // is set once the outermost hold has published where the run stands, so
@@ -660,9 +668,7 @@ private:
     }
 
     // Locals of the simulation thread's run.
-    bool twoCycleMark_ = false;  // the last instruction took two cycles
     bool wrapAllowance_ = false; // running past the end may wrap to 0 once
-    bool pclJumped_ = false;  // the executing instruction wrote PCL and jumped
 
     // The peripheral plan (peripherals.cpp): what each pass has to do.
     enum PeripheralWork : uint16_t {

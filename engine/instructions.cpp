@@ -37,242 +37,242 @@ constexpr std::array<uint8_t, 4096> kDecode = [] {
 
 // After a write to PCL the instruction continues at the address written, in
 // a second cycle.
-inline void Engine::advance()
+inline void Engine::advance(HeldRun& run)
 {
-    if (pclJumped_) [[unlikely]] {
-        pclJumped_ = false;
-        chargeExtraCycle();
+    if (run.pclJumped) [[unlikely]] {
+        run.pclJumped = false;
+        chargeExtraCycle(run);
         return;
     }
-    ++held_.next;
-    stepPc();
+    ++run.next;
+    stepPc(run);
 }
 
 // Each machine cycle moves the real-time pacing's due time on by
 // pacing.cycleTicks / Factor ticks; the quotient is kept until either changes.
-inline void Engine::chargeExtraCycle()
+inline void Engine::chargeExtraCycle(HeldRun& run)
 {
     pacing.lastTick += batchCycleTicks_;
-    ++held_.cycles;
-    twoCycleMark_ = true;
+    ++run.cycles;
+    run.twoCycle = true;
 }
 
-inline void Engine::skip()
+inline void Engine::skip(HeldRun& run)
 {
-    advance();
-    chargeExtraCycle();
-    advance();
+    advance(run);
+    chargeExtraCycle(run);
+    advance(run);
 }
 
 // `mapped` is the bank-mapped f the operand was read from.
-inline void Engine::storeResult(uint16_t word, int mapped, uint8_t result)
+inline void Engine::storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t result)
 {
-    writeMapped((word & 0x20) ? mapped : reg::W, 0xFF, result, false);
+    writeMapped(run, (word & 0x20) ? mapped : reg::W, 0xFF, result, false);
 }
 
 // Flags are written after the result: with STATUS as destination they win.
 // C, DC and Z take any write, so they skip STATUS's own rules.
-inline void Engine::writeFlags(uint8_t mask, uint8_t values)
+inline void Engine::writeFlags(HeldRun& run, uint8_t mask, uint8_t values)
 {
-    storePlain(reg::STATUS, mask, values);
+    storePlain(run, reg::STATUS, mask, values);
 }
 
-inline void Engine::writeZero(uint8_t result)
+inline void Engine::writeZero(HeldRun& run, uint8_t result)
 {
-    writeFlags(status::Z, result ? 0 : status::Z);
+    writeFlags(run, status::Z, result ? 0 : status::Z);
 }
 
 // ---- Literals: 11xx kkkk kkkk ----
 
-inline void Engine::xorlw(uint16_t word)
+inline void Engine::xorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] ^ fieldK(word);
-    writeMasked(reg::W, 0xFF, result, false);
-    writeZero(result);
-    advance();
+    writeMasked(run, reg::W, 0xFF, result, false);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::andlw(uint16_t word)
+inline void Engine::andlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] & fieldK(word);
-    writeMasked(reg::W, 0xFF, result, false);
-    writeZero(result);
-    advance();
+    writeMasked(run, reg::W, 0xFF, result, false);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::iorlw(uint16_t word)
+inline void Engine::iorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] | fieldK(word);
-    writeMasked(reg::W, 0xFF, result, false);
-    writeZero(result);
-    advance();
+    writeMasked(run, reg::W, 0xFF, result, false);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::movlw(uint16_t word)
+inline void Engine::movlw(HeldRun& run, uint16_t word)
 {
-    writeMasked(reg::W, 0xFF, fieldK(word), false);
-    advance();
+    writeMasked(run, reg::W, 0xFF, fieldK(word), false);
+    advance(run);
 }
 
 // ---- Jumps, calls and returns: 10xx kkkk kkkk ----
 
 // Page bits that the model lacks take no part in the target.
-inline void Engine::gotoInstruction(uint16_t word)
+inline void Engine::gotoInstruction(HeldRun& run, uint16_t word)
 {
-    jumpTo((word & 0x1FFu) | pageBits());
-    loadPclLow(fieldK(word));
+    jumpTo(run, (word & 0x1FFu) | pageBits());
+    loadPclLow(run, fieldK(word));
 }
 
 // A CALL can only reach the first half of a 512-word page: bit 8 is 0.
-inline void Engine::call(uint16_t word)
+inline void Engine::call(HeldRun& run, uint16_t word)
 {
     if (StackCounter < 2)
         ++StackCounter;
     StackAddr[1] = StackAddr[0];
     StackBits[1] = StackBits[0];
-    advance();
-    StackAddr[0] = held_.next;
-    StackBits[0] = held_.pc;
-    jumpTo(fieldK(word) | pageBits());
-    loadPclLow(fieldK(word));
+    advance(run);
+    StackAddr[0] = run.next;
+    StackBits[0] = run.pc;
+    jumpTo(run, fieldK(word) | pageBits());
+    loadPclLow(run, fieldK(word));
 }
 
 // The bottom level is copied up, not cleared: two returns from one call both
 // reach the same address. A return address past the last word (a CALL in the
 // last word) wraps to 0.
-inline void Engine::retlw(uint16_t word)
+inline void Engine::retlw(HeldRun& run, uint16_t word)
 {
     if (StackCounter > 0)
         --StackCounter;
-    held_.next = StackAddr[0] & romMask_;
-    loadPclLow(uint8_t(StackBits[0]));
-    held_.pc = StackBits[0] & pcMask_;
+    run.next = StackAddr[0] & romMask_;
+    loadPclLow(run, uint8_t(StackBits[0]));
+    run.pc = StackBits[0] & pcMask_;
     StackAddr[0] = StackAddr[1];
     StackBits[0] = StackBits[1];
-    writeMasked(reg::W, 0xFF, fieldK(word), false);
+    writeMasked(run, reg::W, 0xFF, fieldK(word), false);
 }
 
 // ---- Bit operations: 01xx bbbf ffff ----
 
-inline void Engine::btfss(uint16_t word)
+inline void Engine::btfss(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    if (readFile(mapped) & bitOfB(word))
-        skip();
+    if (readFile(run, mapped) & bitOfB(word))
+        skip(run);
     else
-        advance();
+        advance(run);
 }
 
-inline void Engine::btfsc(uint16_t word)
+inline void Engine::btfsc(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    if (readFile(mapped) & bitOfB(word))
-        advance();
+    if (readFile(run, mapped) & bitOfB(word))
+        advance(run);
     else
-        skip();
+        skip(run);
 }
 
-inline void Engine::bsf(uint16_t word)
+inline void Engine::bsf(HeldRun& run, uint16_t word)
 {
-    writeMasked(fieldF(word), bitOfB(word), 0xFF, false);
-    advance();
+    writeMasked(run, fieldF(word), bitOfB(word), 0xFF, false);
+    advance(run);
 }
 
-inline void Engine::bcf(uint16_t word)
+inline void Engine::bcf(HeldRun& run, uint16_t word)
 {
-    writeMasked(fieldF(word), bitOfB(word), 0x00, false);
-    advance();
+    writeMasked(run, fieldF(word), bitOfB(word), 0x00, false);
+    advance(run);
 }
 
 // ---- Byte operations: 00xx xxdf ffff ----
 
 // The skip's extra advance comes before the result is stored.
-inline void Engine::incfsz(uint16_t word)
+inline void Engine::incfsz(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(mapped) + 1);
+    const uint8_t result = uint8_t(readFile(run, mapped) + 1);
     if (result == 0) {
-        ++held_.next;
-        chargeExtraCycle();
-        stepPc();
+        ++run.next;
+        chargeExtraCycle(run);
+        stepPc(run);
     }
-    storeResult(word, mapped, result);
-    advance();
+    storeResult(run, word, mapped, result);
+    advance(run);
 }
 
-inline void Engine::swapf(uint16_t word)
+inline void Engine::swapf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(mapped);
-    storeResult(word, mapped, uint8_t(value << 4 | value >> 4));
-    advance();
+    const uint8_t value = readFile(run, mapped);
+    storeResult(run, word, mapped, uint8_t(value << 4 | value >> 4));
+    advance(run);
 }
 
-inline void Engine::rlf(uint16_t word)
+inline void Engine::rlf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(mapped);
-    storeResult(word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
-    writeFlags(status::C, value >> 7);
-    advance();
+    const uint8_t value = readFile(run, mapped);
+    storeResult(run, word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
+    writeFlags(run, status::C, value >> 7);
+    advance(run);
 }
 
-inline void Engine::rrf(uint16_t word)
+inline void Engine::rrf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(mapped);
-    storeResult(word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
-    writeFlags(status::C, value & 1);
-    advance();
+    const uint8_t value = readFile(run, mapped);
+    storeResult(run, word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
+    writeFlags(run, status::C, value & 1);
+    advance(run);
 }
 
 // Here the result is stored before the skip's extra advance; a result
 // written to PCL has jumped, and nothing is skipped.
-inline void Engine::decfsz(uint16_t word)
+inline void Engine::decfsz(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(mapped) - 1);
-    storeResult(word, mapped, result);
-    if (result == 0 && !pclJumped_) {
-        ++held_.next;
-        chargeExtraCycle();
-        stepPc();
+    const uint8_t result = uint8_t(readFile(run, mapped) - 1);
+    storeResult(run, word, mapped, result);
+    if (result == 0 && !run.pclJumped) {
+        ++run.next;
+        chargeExtraCycle(run);
+        stepPc(run);
     }
-    advance();
+    advance(run);
 }
 
-inline void Engine::incf(uint16_t word)
+inline void Engine::incf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(mapped) + 1);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = uint8_t(readFile(run, mapped) + 1);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::comf(uint16_t word)
+inline void Engine::comf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(~readFile(mapped));
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = uint8_t(~readFile(run, mapped));
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
 // With d = 1 the register is written back to itself, with change marks.
-inline void Engine::movf(uint16_t word)
+inline void Engine::movf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = readFile(mapped);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = readFile(run, mapped);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::addwf(uint16_t word)
+inline void Engine::addwf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const unsigned f = readFile(mapped);
+    const unsigned f = readFile(run, mapped);
     const unsigned w = RAM[reg::W];
     const unsigned sum = f + w;
     const uint8_t result = uint8_t(sum);
@@ -281,16 +281,16 @@ inline void Engine::addwf(uint16_t word)
         flags |= status::C;
     if ((f & 0xF) + (w & 0xF) > 0xF)
         flags |= status::DC;
-    storeResult(word, mapped, result);
-    writeFlags(status::Z | status::C | status::DC, flags);
-    advance();
+    storeResult(run, word, mapped, result);
+    writeFlags(run, status::Z | status::C | status::DC, flags);
+    advance(run);
 }
 
 // C and DC are "no borrow": set when f >= W (in the low nibble for DC).
-inline void Engine::subwf(uint16_t word)
+inline void Engine::subwf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const unsigned f = readFile(mapped);
+    const unsigned f = readFile(run, mapped);
     const unsigned w = RAM[reg::W];
     const uint8_t result = uint8_t(f - w);
     uint8_t flags = result ? 0 : status::Z;
@@ -298,65 +298,65 @@ inline void Engine::subwf(uint16_t word)
         flags |= status::C;
     if ((f & 0xF) >= (w & 0xF))
         flags |= status::DC;
-    storeResult(word, mapped, result);
-    writeFlags(status::Z | status::C | status::DC, flags);
-    advance();
+    storeResult(run, word, mapped, result);
+    writeFlags(run, status::Z | status::C | status::DC, flags);
+    advance(run);
 }
 
-inline void Engine::xorwf(uint16_t word)
+inline void Engine::xorwf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] ^ readFile(mapped);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = RAM[reg::W] ^ readFile(run, mapped);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::andwf(uint16_t word)
+inline void Engine::andwf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] & readFile(mapped);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = RAM[reg::W] & readFile(run, mapped);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::iorwf(uint16_t word)
+inline void Engine::iorwf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] | readFile(mapped);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = RAM[reg::W] | readFile(run, mapped);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::decf(uint16_t word)
+inline void Engine::decf(HeldRun& run, uint16_t word)
 {
     const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(mapped) - 1);
-    storeResult(word, mapped, result);
-    writeZero(result);
-    advance();
+    const uint8_t result = uint8_t(readFile(run, mapped) - 1);
+    storeResult(run, word, mapped, result);
+    writeZero(run, result);
+    advance(run);
 }
 
-inline void Engine::clrf(uint16_t word)
+inline void Engine::clrf(HeldRun& run, uint16_t word)
 {
-    writeMasked(fieldF(word), 0xFF, 0, false);
-    writeZero(0);
-    advance();
+    writeMasked(run, fieldF(word), 0xFF, 0, false);
+    writeZero(run, 0);
+    advance(run);
 }
 
-inline void Engine::clrw(uint16_t)
+inline void Engine::clrw(HeldRun& run, uint16_t)
 {
-    writeMasked(reg::W, 0xFF, 0, false);
-    writeZero(0);
-    advance();
+    writeMasked(run, reg::W, 0xFF, 0, false);
+    writeZero(run, 0);
+    advance(run);
 }
 
-inline void Engine::movwf(uint16_t word)
+inline void Engine::movwf(HeldRun& run, uint16_t word)
 {
-    writeMasked(fieldF(word), 0xFF, RAM[reg::W], false);
-    advance();
+    writeMasked(run, fieldF(word), 0xFF, RAM[reg::W], false);
+    advance(run);
 }
 
 // ---- Control: 0000 0000 xxxx ----
@@ -364,7 +364,7 @@ inline void Engine::movwf(uint16_t word)
 // TRIS 6 on the GPIO models leaves GP3's direction bit alone (GP3 is input
 // only); on the PIC16F5x TRIS 5..9 reach TRISA..TRISE up to the port's last
 // bit. Rows the model lacks ignore the write.
-inline void Engine::tris(uint16_t word)
+inline void Engine::tris(HeldRun& run, uint16_t word)
 {
     const int port = word & 0xF;
     int row = -1;
@@ -383,68 +383,68 @@ inline void Engine::tris(uint16_t word)
         }
     }
     if (row >= 0)
-        writeMasked(row, bits, RAM[reg::W], false);
-    advance();
+        writeMasked(run, row, bits, RAM[reg::W], false);
+    advance(run);
 }
 
-inline void Engine::clrwdt(uint16_t)
+inline void Engine::clrwdt(HeldRun& run, uint16_t)
 {
-    clearWatchdog();
-    advance();
+    clearWatchdog(run);
+    advance(run);
 }
 
 // Remembers GP0..GP3 and the comparator output, which a change wakes the
 // chip from.
-inline void Engine::sleep(uint16_t)
+inline void Engine::sleep(HeldRun& run, uint16_t)
 {
     sleepState.active = true;
     replanPeripherals();
-    clearWatchdog();
-    const uint8_t pins = readFile(reg::GPIO);
+    clearWatchdog(run);
+    const uint8_t pins = readFile(run, reg::GPIO);
     for (size_t bit = 0; bit < sleepState.pinLevels.size(); ++bit)
         sleepState.pinLevels[bit] = pins >> bit & 1;
     if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & 0x08))
-        sleepState.comparatorOut = readFile(AdrCMCON0) >> 7 & 1;
-    advance();
+        sleepState.comparatorOut = readFile(run, AdrCMCON0) >> 7 & 1;
+    advance(run);
 }
 
 // The prescaler row shows as many bits as the TMR0 ratio 2^(PS+1) needs, and
 // none while the prescaler belongs to the watchdog (PSA = 1).
-inline void Engine::option(uint16_t)
+inline void Engine::option(HeldRun& run, uint16_t)
 {
     // The timer has counted up to here at the old prescaler.
     flushLazyCycles();
-    writeMasked(reg::OPTION, 0xFF, RAM[reg::W], false);
+    writeMasked(run, reg::OPTION, 0xFF, RAM[reg::W], false);
     const uint8_t optionBits = RAM[reg::OPTION];
     MatrixRAM[reg::Prescaler].usedbit = (optionBits & 0x08) ? 0 : uint8_t((2u << (optionBits & 7)) - 1);
     RAM[reg::Prescaler] = 0;
-    advance();
+    advance(run);
 }
 
-inline void Engine::nop(uint16_t)
+inline void Engine::nop(HeldRun& run, uint16_t)
 {
-    advance();
+    advance(run);
 }
 
 // One instruction: fetch, then the row's handler, and the second cycle of a
 // two-cycle row.
-inline void Engine::executeInstruction()
+inline void Engine::executeInstruction(HeldRun& run)
 {
-    ++held_.instructions;
-    twoCycleMark_ = false;
-    pclJumped_ = false;
-    ++accessEpoch_;
+    ++run.instructions;
+    run.twoCycle = false;
+    run.pclJumped = false;
+    ++run.accessEpoch;
     // The row comes from the predecoded entry, built for the program as it
     // stood when the hold of the run started.
-    const Predecoded entry = predecoded_[size_t(held_.next)];
+    const Predecoded entry = predecoded_[size_t(run.next)];
     const uint16_t word = entry.word;
     CurrentCommand = word;
     switch (Mnemonic(entry.row)) {
 #define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
     case Mnemonic::name:                                                 \
-        handler(word);                                                   \
+        handler(run, word);                                              \
         if constexpr (cycles == 2)                                       \
-            chargeExtraCycle();                                          \
+            chargeExtraCycle(run);                                       \
         break;
         CORVEL_INSTRUCTION_SET(CORVEL_DISPATCH)
 #undef CORVEL_DISPATCH
@@ -453,7 +453,7 @@ inline void Engine::executeInstruction()
     }
     // Counted apart from IC: incremented together, the two counters become
     // one 16-byte store that the next fetch cannot forward from.
-    ++held_.cycles;
+    ++run.cycles;
 }
 
 // Program memory decoded word by word, with the line breakpoints and the end
@@ -485,8 +485,8 @@ void Engine::finishPass()
     batchCycleTicks_ = pacingCycleTicks();
     passPrepared_ = false;
     replanPeripherals();
-    if (peripheralStep())
-        executeInstruction();
+    if (peripheralStep(held_))
+        executeInstruction(held_);
     flushLazyCycles();
 }
 
@@ -494,7 +494,8 @@ void Engine::finishPass()
 // it (flatten), and the check for a stop address exists only when one is set.
 // Each instruction's handler ends with its own copy of the checks before the
 // next pass and its own jump to the next handler (labels as values): one
-// shared jump for all rows is predicted far worse than one per row.
+// shared jump for all rows is predicted far worse than one per row. The run
+// is a local copy from the start of the passes to every return.
 template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 [[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
@@ -522,6 +523,13 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 #undef CORVEL_LABEL
     };
     uint16_t word = 0;
+    HeldRun run = held_;
+
+#define CORVEL_LEAVE(why, passes)          \
+    do {                                   \
+        held_ = run;                       \
+        return RunResult{(why), (passes)}; \
+    } while (false)
 
     // From here on the instruction pointer stays within the predecoded
     // entries: a jump lands inside program memory, and a pass moves it at
@@ -530,31 +538,31 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 #define CORVEL_PASS_CHECKS()                                                                       \
     do {                                                                                          \
         if (breakpointHit_ || rtPause.load(std::memory_order_relaxed)) [[unlikely]]               \
-            return {RunStop::Paused, maxPasses - remaining};                                      \
+            CORVEL_LEAVE(RunStop::Paused, maxPasses - remaining);                                 \
         if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]                    \
-            return {RunStop::FlagChanged, maxPasses - remaining};                                 \
-        if (kStopAddress && held_.next == stopAddress) [[unlikely]]                               \
-            return {RunStop::Address, maxPasses - remaining};                                     \
+            CORVEL_LEAVE(RunStop::FlagChanged, maxPasses - remaining);                            \
+        if (kStopAddress && run.next == stopAddress) [[unlikely]]                                 \
+            CORVEL_LEAVE(RunStop::Address, maxPasses - remaining);                                \
         if (remaining == 0) [[unlikely]]                                                          \
-            return {RunStop::PassLimit, maxPasses};                                               \
+            CORVEL_LEAVE(RunStop::PassLimit, maxPasses);                                          \
         if constexpr (kPaced) {                                                                   \
             if (!granted) {                                                                       \
                 if (double(sliceNow_ - pacing.lastTick) < lag)                                    \
-                    return {RunStop::NotDue, maxPasses - remaining};                              \
+                    CORVEL_LEAVE(RunStop::NotDue, maxPasses - remaining);                         \
                 pacing.lastTick += batchCycleTicks_;                                              \
             }                                                                                     \
             granted = false;                                                                      \
         }                                                                                         \
         --remaining;                                                                              \
-        if (!peripheralStep()) [[unlikely]]                                                       \
+        if (!peripheralStep(run)) [[unlikely]]                                                    \
             goto nextPass;                                                                        \
         /* Fetch: the row comes from the predecoded entry, built for the                          \
            program as it stood when the hold of the run started. */                               \
-        ++held_.instructions;                                                                     \
-        twoCycleMark_ = false;                                                                    \
-        pclJumped_ = false;                                                                       \
-        ++accessEpoch_;                                                                           \
-        const Predecoded entry = predecoded_[size_t(held_.next)];                                 \
+        ++run.instructions;                                                                       \
+        run.twoCycle = false;                                                                     \
+        run.pclJumped = false;                                                                    \
+        ++run.accessEpoch;                                                                        \
+        const Predecoded entry = predecoded_[size_t(run.next)];                                   \
         word = entry.word;                                                                        \
         CurrentCommand = word;                                                                    \
         goto* kHandlers[entry.row];                                                               \
@@ -563,11 +571,14 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     if (prepared)
         goto checked;
 nextPass:
-    if (const uint8_t stop = predecoded_[size_t(held_.next)].stop) [[unlikely]] {
+    if (const uint8_t stop = predecoded_[size_t(run.next)].stop) [[unlikely]] {
         if (stop & kPastEnd) {
             passPrepared_ = false;
-            if (!beginPass())
-                return {RunStop::EndOfMemory, maxPasses - remaining};
+            held_ = run;
+            const bool going = beginPass();
+            run = held_;
+            if (!going)
+                CORVEL_LEAVE(RunStop::EndOfMemory, maxPasses - remaining);
         } else {
             pauseAtBreakpoint();
         }
@@ -578,18 +589,19 @@ checked:
     // A handler, the second cycle of a two-cycle row, the cycle counted apart
     // from IC (incremented together, the two counters become one 16-byte
     // store that the next fetch cannot forward from), and the next pass.
-#define CORVEL_THREADED(name, mask, first, last, rowCycles, operand, handler)                         \
+#define CORVEL_THREADED(name, mask, first, last, rowCycles, operand, handler)                     \
     row_##name:                                                                                   \
-    handler(word);                                                                                \
+    handler(run, word);                                                                           \
     if constexpr (rowCycles == 2)                                                                 \
-        chargeExtraCycle();                                                                       \
-    ++held_.cycles;                                                                               \
-    if (predecoded_[size_t(held_.next)].stop) [[unlikely]]                                        \
+        chargeExtraCycle(run);                                                                    \
+    ++run.cycles;                                                                                 \
+    if (predecoded_[size_t(run.next)].stop) [[unlikely]]                                          \
         goto nextPass;                                                                            \
     CORVEL_PASS_CHECKS();
     CORVEL_INSTRUCTION_SET(CORVEL_THREADED)
 #undef CORVEL_THREADED
 #undef CORVEL_PASS_CHECKS
+#undef CORVEL_LEAVE
     __builtin_unreachable();
 }
 

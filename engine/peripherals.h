@@ -139,10 +139,10 @@ inline void Engine::clearWatchdogCount()
 
 // Through the register write, with change marks and breakpoints, as the one
 // way besides the resets that reaches \TO and \PD.
-inline void Engine::clearWatchdog()
+inline void Engine::clearWatchdog(HeldRun& run)
 {
     clearWatchdogCount();
-    writeStatus(status::TO | status::PD, uint8_t(status::TO | (sleepState.active ? 0 : status::PD)), true);
+    writeStatus(run, status::TO | status::PD, uint8_t(status::TO | (sleepState.active ? 0 : status::PD)), true);
 }
 
 // T0SE = 0 counts rising edges, T0SE = 1 falling ones; `held`: the edge
@@ -162,14 +162,36 @@ inline void Engine::countTimer0Edge(bool input, bool held)
 // step here, between two instructions, as far as the plan has them; each
 // step that writes registers counts as one access of its own for the change
 // marks. A reset or a sleeping chip ends the pass without an instruction.
-inline bool Engine::peripheralStep()
+// Counting the cycles lazily is all most passes do; everything else works
+// on held_.
+inline bool Engine::peripheralStep(HeldRun& run)
 {
     if (!peripheralWork_)
         return true;
+    if (peripheralWork_ == kLazyCycles) [[likely]] {
+        const uint8_t cycles = run.twoCycle ? 2 : 1;
+        lazy_.cycles += cycles;
+        if (lazy_.cycles <= lazy_.watchdogLimit) [[likely]] {
+            lazy_.lastPassCycles = cycles;
+            return true;
+        }
+        held_ = run;
+        watchdogRunsOut(cycles);
+        run = held_;
+        return false;
+    }
+    held_ = run;
+    const bool instruction = peripheralStepOnHeld();
+    run = held_;
+    return instruction;
+}
+
+inline bool Engine::peripheralStepOnHeld()
+{
     if (peripheralWork_ & kReplan) [[unlikely]]
         planPeripherals();
     const uint16_t work = peripheralWork_;
-    const int cycles = twoCycleMark_ ? 2 : 1;
+    const int cycles = held_.twoCycle ? 2 : 1;
     if (work & (kResetPinStep | kConverterStep | kComparatorStep | kWatchdogStep | kSleepStep | kLazyCycles)) {
         if ((work & kResetPinStep) && resetPinLow()) [[unlikely]] {
             restartAfterReset(true, false, false, false);

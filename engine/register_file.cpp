@@ -115,7 +115,7 @@ void Engine::discardMarks()
 bool Engine::ReadRegBit(int index, int bit)
 {
     HoldRun hold(*this);
-    return (readFile(bankMapped(index)) >> bit) & 1;
+    return (readFile(held_, bankMapped(index)) >> bit) & 1;
 }
 
 // A pin reads 1 when undriven or above 1.0 V.
@@ -191,21 +191,21 @@ uint8_t Engine::portAsRead(int index)
 void Engine::WriteRegBit(int index, int bit, bool value, bool internal)
 {
     HoldRun hold(*this);
-    ++accessEpoch_;
-    writeMasked(index, uint8_t(1u << bit), value ? 0xFF : 0x00, internal);
+    ++held_.accessEpoch;
+    writeMasked(held_, index, uint8_t(1u << bit), value ? 0xFF : 0x00, internal);
 }
 
 void Engine::IncPC()
 {
     HoldRun hold(*this);
-    stepPc();
+    stepPc(held_);
 }
 
 void Engine::WriteRegByte(int index, uint8_t value, bool internal)
 {
     HoldRun hold(*this);
-    ++accessEpoch_;
-    writeMasked(index, 0xFF, value, internal);
+    ++held_.accessEpoch;
+    writeMasked(held_, index, 0xFF, value, internal);
 }
 
 void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
@@ -214,12 +214,12 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
     case RegisterKind::Unimplemented:
         return;
     case RegisterKind::Plain:
-        storePlain(index, mask, value);
+        storePlain(held_, index, mask, value);
         return;
     case RegisterKind::Tmr0: {
         flushLazyTimer();
         auto& stored = RAM[reg::TMR0];
-        mark(reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
+        mark(held_, reg::TMR0, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         // A program write restarts the prescaler, and the timer holds the
         // written value for the next two instruction cycles.
@@ -230,7 +230,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         return;
     }
     case RegisterKind::Status:
-        writeStatus(mask, value, internal);
+        writeStatus(held_, mask, value, internal);
         return;
     case RegisterKind::Indirect:
         writeIndirect(mask, value, internal);
@@ -250,7 +250,7 @@ void Engine::writeSpecial(int index, uint8_t mask, uint8_t value, bool internal)
         return;
     case RegisterKind::Peripheral: {
         auto& stored = RAM[size_t(index)];
-        mark(index, mask, uint8_t((stored ^ value) & mask), false);
+        mark(held_, index, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         replanPeripherals();
         return;
@@ -273,11 +273,11 @@ void Engine::writeIndirect(uint8_t mask, uint8_t value, bool internal)
             return;
         }
     }
-    mark(reg::INDF, mask, uint8_t((RAM[reg::INDF] ^ value) & mask), false);
+    mark(held_, reg::INDF, mask, uint8_t((RAM[reg::INDF] ^ value) & mask), false);
     if (!target)
         return;
     const int written = bankMapped(target);
-    writeMasked(target, mask, value, internal);
+    writeMasked(held_, target, mask, value, internal);
     RAM[reg::INDF] = uint8_t((RAM[reg::INDF] & ~mask) | (RAM[size_t(written)] & mask));
 }
 
@@ -296,7 +296,7 @@ void Engine::writeFsr(uint8_t mask, uint8_t value)
             writeFsr(uint8_t(rest & -rest), value);
         return;
     }
-    mark(reg::FSR, mask, uint8_t((stored ^ value) & mask), false);
+    mark(held_, reg::FSR, mask, uint8_t((stored ^ value) & mask), false);
     stored = after;
     refreshIndfMirror();
 }
@@ -325,16 +325,16 @@ void Engine::writePcl(uint8_t mask, uint8_t value, bool internal)
 {
     auto& stored = RAM[reg::PCL];
     if (internal) {
-        mark(reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
+        mark(held_, reg::PCL, mask, uint8_t((stored ^ value) & mask), false);
         stored = uint8_t((stored & ~mask) | (value & mask));
         held_.pc = (held_.pc & ~uint32_t(mask)) | (value & mask);
         return;
     }
     const uint8_t low = uint8_t((uint8_t(held_.pc + 1) & ~mask) | (value & mask));
-    mark(reg::PCL, mask, uint8_t((stored ^ low) & mask), false);
+    mark(held_, reg::PCL, mask, uint8_t((stored ^ low) & mask), false);
     stored = low;
-    jumpTo(pageBits() | low);
-    pclJumped_ = true;
+    jumpTo(held_, pageBits() | low);
+    held_.pclJumped = true;
 }
 
 // A whole byte (MOVWF, CLRF, an ALU result) goes into every latch, those of
@@ -351,7 +351,7 @@ void Engine::writePort(int index, uint8_t mask, uint8_t value)
     const uint8_t before = stored;
     if (mask == 0xFF) {
         const uint8_t latched = uint8_t(value & port.latchBits);
-        mark(index, mask, uint8_t(before ^ latched), false);
+        mark(held_, index, mask, uint8_t(before ^ latched), false);
         stored = latched;
         return;
     }
@@ -362,7 +362,7 @@ void Engine::writePort(int index, uint8_t mask, uint8_t value)
     const uint8_t comparedWith = uint8_t((before & lowest) | (refreshed & ~lowest));
     const uint8_t written = uint8_t((mask & ~refresh) | highest);
     const uint8_t after = uint8_t(((refreshed & ~written) | (value & written)) & port.latchBits);
-    mark(index, mask, uint8_t((value ^ comparedWith) & mask & port.latchBits), after != before);
+    mark(held_, index, mask, uint8_t((value ^ comparedWith) & mask & port.latchBits), after != before);
     stored = after;
 }
 
@@ -376,7 +376,7 @@ void Engine::writeAdcon0(int index, uint8_t mask, uint8_t value)
         return;
     }
     auto& stored = RAM[size_t(index)];
-    mark(index, mask, uint8_t((stored ^ value) & mask), false);
+    mark(held_, index, mask, uint8_t((stored ^ value) & mask), false);
     if (mask == kAdcGo && (value & kAdcGo) && !(stored & kAdcOn))
         return;
     stored = uint8_t((stored & ~mask) | (value & mask));

@@ -16,7 +16,7 @@ inline int Engine::bankMapped(int index) const
 }
 
 // A bank-mapped register as the program reads it.
-inline uint8_t Engine::readFile(int index)
+inline uint8_t Engine::readFile(HeldRun& run, int index)
 {
     // Indirect, Pcl, Tmr0 and Port read more than the stored value.
     constexpr unsigned kSpecialReads = 1u << unsigned(RegisterKind::Indirect) | 1u << unsigned(RegisterKind::Pcl)
@@ -27,17 +27,22 @@ inline uint8_t Engine::readFile(int index)
     switch (kind) {
     case RegisterKind::Indirect: {
         const int target = RAM[reg::FSR] & 0x1F;
-        return target ? readFile(bankMapped(target)) : 0;
+        return target ? readFile(run, bankMapped(target)) : 0;
     }
-    case RegisterKind::Port:
-        return portAsRead(index);
+    case RegisterKind::Port: {
+        // The chip device's callbacks see the counters of this instruction.
+        held_ = run;
+        const uint8_t value = portAsRead(index);
+        run = held_;
+        return value;
+    }
     case RegisterKind::Tmr0:
         flushLazyTimer();
         return RAM[size_t(index)];
     case RegisterKind::Pcl:
         // The program counter has moved on to the next instruction by the
         // time the executing one reads it.
-        return uint8_t(held_.pc + 1);
+        return uint8_t(run.pc + 1);
     default:
         return RAM[size_t(index)];
     }
@@ -54,11 +59,11 @@ inline void Engine::noteMarked(int index)
 // the write changed the register's value. greenDelta is decided over one
 // access: the first write of an access sets it, a later write of the same
 // access that changes something clears it.
-inline void Engine::recordMark(int index, uint8_t bits, bool changed)
+inline void Engine::recordMark(HeldRun& run, int index, uint8_t bits, bool changed)
 {
     uint64_t& marks = marks_[size_t(index)];
     const uint64_t before = marks;
-    const uint64_t access = accessEpoch_ << kMarkAccessShift;
+    const uint64_t access = run.accessEpoch << kMarkAccessShift;
     const uint64_t green = changed ? 0 : ((before & kMarkAccess) != access ? kMarkGreen : (before & kMarkGreen));
     marks = access | green | kMarkWritten | (before & 0xFF) | bits;
     if (!(before & kMarkWritten)) [[unlikely]]
@@ -77,9 +82,9 @@ inline void Engine::recordTimerRowMark(int index, bool changed)
 // The change marks and the breakpoint of one write of `bits`: changedBits
 // are the written bits whose new value differs from the stored one, and
 // storeChanged says the register's value changed in other ways too.
-inline void Engine::mark(int index, uint8_t bits, uint8_t changedBits, bool storeChanged)
+inline void Engine::mark(HeldRun& run, int index, uint8_t bits, uint8_t changedBits, bool storeChanged)
 {
-    recordMark(index, bits, changedBits || storeChanged);
+    recordMark(run, index, bits, changedBits || storeChanged);
     const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
     if (descriptor.BreakPoint && (changedBits || descriptor.GreenBP)) [[unlikely]]
         pauseAtBreakpoint();
@@ -87,67 +92,69 @@ inline void Engine::mark(int index, uint8_t bits, uint8_t changedBits, bool stor
 
 // \TO and \PD change only through the resets, CLRWDT, SLEEP and the
 // watchdog (internal writes); an instruction's write leaves them alone.
-inline void Engine::writeStatus(uint8_t mask, uint8_t value, bool internal)
+inline void Engine::writeStatus(HeldRun& run, uint8_t mask, uint8_t value, bool internal)
 {
     auto& stored = RAM[reg::STATUS];
     const uint8_t kept = internal ? mask : uint8_t(mask & ~(status::TO | status::PD));
     const uint8_t after = uint8_t((stored & ~kept) | (value & kept));
-    mark(reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
+    mark(run, reg::STATUS, mask, uint8_t((stored ^ after) & mask), false);
     stored = after;
 }
 
 // Writes the bits of `value` selected by `mask`, as that many single-bit
 // writes from bit 0 up would.
-inline void Engine::writeMasked(int index, uint8_t mask, uint8_t value, bool internal)
+inline void Engine::writeMasked(HeldRun& run, int index, uint8_t mask, uint8_t value, bool internal)
 {
-    writeMapped(bankMapped(index), mask, value, internal);
+    writeMapped(run, bankMapped(index), mask, value, internal);
 }
 
-inline void Engine::writeMapped(int index, uint8_t mask, uint8_t value, bool internal)
+inline void Engine::writeMapped(HeldRun& run, int index, uint8_t mask, uint8_t value, bool internal)
 {
     if (!quietWrite_[size_t(index)]) [[unlikely]] {
+        held_ = run;
         writeSpecial(index, mask, value, internal);
+        run = held_;
         return;
     }
-    storeQuiet(index, mask, value);
+    storeQuiet(run, index, mask, value);
 }
 
-inline void Engine::storeQuiet(int index, uint8_t mask, uint8_t value)
+inline void Engine::storeQuiet(HeldRun& run, int index, uint8_t mask, uint8_t value)
 {
     auto& stored = RAM[size_t(index)];
     const uint8_t before = stored;
-    recordMark(index, mask, (before ^ value) & mask);
+    recordMark(run, index, mask, (before ^ value) & mask);
     stored = uint8_t((before & ~mask) | (value & mask));
 }
 
 // A register with nothing to a write but the store and its marks.
-inline void Engine::storePlain(int index, uint8_t mask, uint8_t value)
+inline void Engine::storePlain(HeldRun& run, int index, uint8_t mask, uint8_t value)
 {
     auto& stored = RAM[size_t(index)];
-    mark(index, mask, uint8_t((stored ^ value) & mask), false);
+    mark(run, index, mask, uint8_t((stored ^ value) & mask), false);
     stored = uint8_t((stored & ~mask) | (value & mask));
 }
 
 // The low byte of a jump target, loaded by the engine itself.
-inline void Engine::loadPclLow(uint8_t value)
+inline void Engine::loadPclLow(HeldRun& run, uint8_t value)
 {
     auto& stored = RAM[reg::PCL];
-    mark(reg::PCL, 0xFF, uint8_t(stored ^ value), false);
+    mark(run, reg::PCL, 0xFF, uint8_t(stored ^ value), false);
     stored = value;
-    held_.pc = (held_.pc & ~0xFFu) | value;
+    run.pc = (run.pc & ~0xFFu) | value;
 }
 
-inline void Engine::stepPc()
+inline void Engine::stepPc(HeldRun& run)
 {
     const uint8_t before = RAM[reg::PCL];
-    held_.pc = (held_.pc + 1) & pcMask_;
-    const uint8_t after = uint8_t(held_.pc);
+    run.pc = (run.pc + 1) & pcMask_;
+    const uint8_t after = uint8_t(run.pc);
     RAM[reg::PCL] = after;
     // Always marked written; only a change makes it this access's write.
     uint64_t& marks = marks_[reg::PCL];
     const uint64_t marked = marks;
     const uint8_t changed = before ^ after;
-    marks = changed ? (accessEpoch_ << kMarkAccessShift) | kMarkWritten | (marked & 0xFF) | changed
+    marks = changed ? (run.accessEpoch << kMarkAccessShift) | kMarkWritten | (marked & 0xFF) | changed
                     : marked | kMarkWritten;
     if (!(marked & kMarkWritten)) [[unlikely]]
         noteMarked(reg::PCL);
@@ -164,10 +171,10 @@ inline uint32_t Engine::pageBits() const
 
 // A jump keeps the program counter in its width and the instruction pointer
 // inside program memory: a 256-word chip ignores address bit 8.
-inline void Engine::jumpTo(uint32_t address)
+inline void Engine::jumpTo(HeldRun& run, uint32_t address)
 {
-    held_.pc = address & pcMask_;
-    held_.next = int32_t(address) & romMask_;
+    run.pc = address & pcMask_;
+    run.next = int32_t(address) & romMask_;
 }
 
 } // namespace corvel

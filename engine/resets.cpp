@@ -82,7 +82,7 @@ void Engine::ResetMC(bool byResetPin, bool byWatchdog, bool byPinChange, bool by
 void Engine::ClrWdtStatus()
 {
     HoldRun hold(*this);
-    clearWatchdog();
+    clearWatchdog(held_);
 }
 
 } // namespace corvel

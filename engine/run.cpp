@@ -25,7 +25,7 @@ void Engine::startRun()
     HoldRun hold(*this);
     stopwatchSeconds = 0;
     wrapAllowance_ = true;
-    twoCycleMark_ = false;
+    held_.twoCycle = false;
     held_.next = ROM_Size - 1;
     held_.pc = pcMask_;
     held_.instructions = 0;
@@ -37,7 +37,7 @@ void Engine::startRun()
     watchdog.period = watchdogPeriodCycles(crystalFrequency >= 4 ? crystalFrequency : lastRunCrystalFrequency_);
     timer0.count = 0;
     timer0.hold = 0;
-    pclJumped_ = false;
+    held_.pclJumped = false;
     // The count starts from 0 at the prescaler ratio OPTION holds now.
     timer0.prescale = timer0Ratio(RAM[reg::OPTION]);
     timer0.inputLevel = false;
