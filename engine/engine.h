@@ -628,19 +628,30 @@ private:
     };
     WatchdogLimit lastLimit_;
 
-    // The change marks while the engine works: one word per register, handed
-    // to the descriptors when the outermost hold of the run ends (every
-    // register write happens inside one). Bits 0..7: the bits written since
-    // the last hand-over; kMarkWritten: written since then; kMarkGreen: the
-    // last access that wrote the register left it unchanged; the bits from
-    // kMarkAccessShift up: that access's number (HeldRun::accessEpoch).
-    static constexpr uint64_t kMarkWritten = 0x100;
-    static constexpr uint64_t kMarkGreen = 0x200;
-    static constexpr int kMarkAccessShift = 10;
-    static constexpr uint64_t kMarkAccess = ~uint64_t(0) << kMarkAccessShift;
-    std::array<uint64_t, kRegisterCount> marks_{};
+    // The change marks while the engine works, handed to the descriptors
+    // when the outermost hold of the run ends (every register write happens
+    // inside one). A write only stores: no mark is read, changed and written
+    // back at every instruction, which would chain one instruction's marks to
+    // the last one's through memory. Per register: the number of the last
+    // access that wrote it, the number of the last access in which a write
+    // changed it (greenDelta: the two differ), and the bits written since the
+    // last hand-over with kMarkWritten. An unchanging write stores its
+    // access number into the spare entry kNoRegister instead.
+    static constexpr uint16_t kMarkWritten = 0x100;
+    static constexpr size_t kNoRegister = size_t(kRegisterCount);
+    // The changing access of a timer row's update that changed nothing:
+    // never an access's number.
+    static constexpr uint64_t kUnchangedUpdate = UINT64_MAX;
+    std::array<uint64_t, kRegisterCount> writtenAccess_{};
+    std::array<uint64_t, kRegisterCount + 1> changedAccess_{};
+    std::array<uint16_t, kRegisterCount> markedBits_{};
     std::array<uint16_t, kRegisterCount> markedRows_{}; // the registers written since the last hand-over
     int markedCount_ = 0;
+    // Registers with a breakpoint, as the descriptors had them when the
+    // tables were built.
+    std::array<bool, kRegisterCount> watched_{};
+    // Bits written since the last hand-over.
+    void noteWritten(int index, uint8_t bits);
     void recordMark(HeldRun& run, int index, uint8_t bits, bool changed);
     // The marks of a timer row's update: all bits written, greenDelta as
     // that one write leaves it, outside any access.

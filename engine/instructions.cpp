@@ -469,8 +469,10 @@ void Engine::rebuildLoopTables()
         const uint16_t word = ROM[at];
         predecoded_[at] = {word, kDecode[word & 0xFFF], uint8_t(ROM_BP[at] ? kLineBreakpoint : 0)};
     }
-    for (size_t index = 0; index < size_t(kRegisterCount); ++index)
-        quietWrite_[index] = kind_[index] == RegisterKind::Plain && !MatrixRAM[index].BreakPoint;
+    for (size_t index = 0; index < size_t(kRegisterCount); ++index) {
+        watched_[index] = MatrixRAM[index].BreakPoint;
+        quietWrite_[index] = kind_[index] == RegisterKind::Plain && !watched_[index];
+    }
     pclWatched_ = MatrixRAM[reg::PCL].BreakPoint;
 }
 
@@ -522,7 +524,8 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
         CORVEL_INSTRUCTION_SET(CORVEL_LABEL)
 #undef CORVEL_LABEL
     };
-    uint16_t word = 0;
+    // A full register wide: a narrower spill slot read back wider stalls.
+    uint32_t word = 0;
     HeldRun run = held_;
 
 #define CORVEL_LEAVE(why, passes)          \
@@ -564,7 +567,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
         ++run.accessEpoch;                                                                        \
         const Predecoded entry = predecoded_[size_t(run.next)];                                   \
         word = entry.word;                                                                        \
-        CurrentCommand = word;                                                                    \
+        CurrentCommand = uint16_t(word);                                                          \
         goto* kHandlers[entry.row];                                                               \
     } while (false)
 

@@ -93,12 +93,11 @@ void Engine::publishMarks()
 {
     for (int n = 0; n < markedCount_; ++n) {
         const size_t index = markedRows_[size_t(n)];
-        uint64_t& marks = marks_[index];
         TMatrixRAM& descriptor = MatrixRAM[index];
         descriptor.delta = true;
-        descriptor.deltabit |= uint8_t(marks);
-        descriptor.greenDelta = (marks & kMarkGreen) != 0;
-        marks &= ~(kMarkWritten | 0xFF);
+        descriptor.deltabit |= uint8_t(markedBits_[index]);
+        descriptor.greenDelta = changedAccess_[index] != writtenAccess_[index];
+        markedBits_[index] = 0;
     }
     markedCount_ = 0;
 }
@@ -106,7 +105,7 @@ void Engine::publishMarks()
 void Engine::discardMarks()
 {
     for (int n = 0; n < markedCount_; ++n)
-        marks_[markedRows_[size_t(n)]] &= ~(kMarkWritten | 0xFF);
+        markedBits_[markedRows_[size_t(n)]] = 0;
     markedCount_ = 0;
 }
 

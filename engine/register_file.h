@@ -55,28 +55,35 @@ inline void Engine::noteMarked(int index)
     markedRows_[size_t(markedCount_++)] = uint16_t(index);
 }
 
+// Stores only when a bit is new since the hand-over, which is seldom.
+inline void Engine::noteWritten(int index, uint8_t bits)
+{
+    const uint16_t before = markedBits_[size_t(index)];
+    const uint16_t after = uint16_t(before | bits | kMarkWritten);
+    if (after != before) [[unlikely]] {
+        markedBits_[size_t(index)] = after;
+        if (!(before & kMarkWritten))
+            noteMarked(index);
+    }
+}
+
 // The change marks of one write of `bits` to register `index`; `changed`:
 // the write changed the register's value. greenDelta is decided over one
 // access: the first write of an access sets it, a later write of the same
 // access that changes something clears it.
 inline void Engine::recordMark(HeldRun& run, int index, uint8_t bits, bool changed)
 {
-    uint64_t& marks = marks_[size_t(index)];
-    const uint64_t before = marks;
-    const uint64_t access = run.accessEpoch << kMarkAccessShift;
-    const uint64_t green = changed ? 0 : ((before & kMarkAccess) != access ? kMarkGreen : (before & kMarkGreen));
-    marks = access | green | kMarkWritten | (before & 0xFF) | bits;
-    if (!(before & kMarkWritten)) [[unlikely]]
-        noteMarked(index);
+    writtenAccess_[size_t(index)] = run.accessEpoch;
+    changedAccess_[changed ? size_t(index) : kNoRegister] = run.accessEpoch;
+    noteWritten(index, bits);
 }
 
+// The update keeps the access number of the register's last write, so a
+// later write in that access still decides greenDelta together with it.
 inline void Engine::recordTimerRowMark(int index, bool changed)
 {
-    uint64_t& marks = marks_[size_t(index)];
-    const uint64_t before = marks;
-    marks = (before & kMarkAccess) | (changed ? 0 : kMarkGreen) | kMarkWritten | 0xFF;
-    if (!(before & kMarkWritten)) [[unlikely]]
-        noteMarked(index);
+    changedAccess_[size_t(index)] = changed ? writtenAccess_[size_t(index)] : kUnchangedUpdate;
+    noteWritten(index, 0xFF);
 }
 
 // The change marks and the breakpoint of one write of `bits`: changedBits
@@ -85,9 +92,11 @@ inline void Engine::recordTimerRowMark(int index, bool changed)
 inline void Engine::mark(HeldRun& run, int index, uint8_t bits, uint8_t changedBits, bool storeChanged)
 {
     recordMark(run, index, bits, changedBits || storeChanged);
-    const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
-    if (descriptor.BreakPoint && (changedBits || descriptor.GreenBP)) [[unlikely]]
-        pauseAtBreakpoint();
+    if (watched_[size_t(index)]) [[unlikely]] {
+        const TMatrixRAM& descriptor = MatrixRAM[size_t(index)];
+        if (descriptor.BreakPoint && (changedBits || descriptor.GreenBP))
+            pauseAtBreakpoint();
+    }
 }
 
 // \TO and \PD change only through the resets, CLRWDT, SLEEP and the
@@ -151,13 +160,12 @@ inline void Engine::stepPc(HeldRun& run)
     const uint8_t after = uint8_t(run.pc);
     RAM[reg::PCL] = after;
     // Always marked written; only a change makes it this access's write.
-    uint64_t& marks = marks_[reg::PCL];
-    const uint64_t marked = marks;
     const uint8_t changed = before ^ after;
-    marks = changed ? (run.accessEpoch << kMarkAccessShift) | kMarkWritten | (marked & 0xFF) | changed
-                    : marked | kMarkWritten;
-    if (!(marked & kMarkWritten)) [[unlikely]]
-        noteMarked(reg::PCL);
+    if (changed) [[likely]] {
+        writtenAccess_[reg::PCL] = run.accessEpoch;
+        changedAccess_[reg::PCL] = run.accessEpoch;
+    }
+    noteWritten(reg::PCL, changed);
     if (pclWatched_) [[unlikely]]
         pauseAtBreakpoint();
 }
