@@ -540,7 +540,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     // `checked` when its stop has been seen to) and ends in its handler.
 #define CORVEL_PASS_CHECKS()                                                                       \
     do {                                                                                          \
-        if (breakpointHit_ || rtPause.load(std::memory_order_relaxed)) [[unlikely]]               \
+        if (breakpointHit_ || (!kWatchFlags && rtPause.load(std::memory_order_relaxed))) [[unlikely]] \
             CORVEL_LEAVE(RunStop::Paused, maxPasses - remaining);                                 \
         if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]                    \
             CORVEL_LEAVE(RunStop::FlagChanged, maxPasses - remaining);                            \
@@ -571,6 +571,10 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
         goto* kHandlers[entry.row];                                                               \
     } while (false)
 
+    // Watching the flags, a pause set since the batch started moves the
+    // signal's generation; one set before, only rtPause shows.
+    if (kWatchFlags && rtPause.load(std::memory_order_relaxed)) [[unlikely]]
+        CORVEL_LEAVE(RunStop::Paused, 0);
     if (prepared)
         goto checked;
 nextPass:

@@ -156,8 +156,9 @@ inline void Engine::loadPclLow(HeldRun& run, uint8_t value)
 inline void Engine::stepPc(HeldRun& run)
 {
     const uint8_t before = RAM[reg::PCL];
-    run.pc = (run.pc + 1) & pcMask_;
-    const uint8_t after = uint8_t(run.pc);
+    const uint32_t pc = (run.pc + 1) & pcMask_;
+    run.pc = pc;
+    const uint8_t after = uint8_t(pc);
     RAM[reg::PCL] = after;
     // Always marked written; only a change makes it this access's write.
     const uint8_t changed = before ^ after;
