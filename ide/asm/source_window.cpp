@@ -39,6 +39,19 @@ int CorvelExecutingLine()
     return DllMCEntries.Get_ROM_Str_No_from(address);
 }
 
+// The breakpoint of line `line` (0-based) on corvel's words assembled from
+// it, as the next assembly would hand it over.
+void HandBreakpointToCorvel(int line, bool on)
+{
+    if (!MCULibLoaded || !DllMCEntries.Get_ROM_Size || !DllMCEntries.Get_ROM_Str_No || !DllMCEntries.Set_ROM_BP)
+        return;
+    const std::int32_t words = DllMCEntries.Get_ROM_Size();
+    for (std::int32_t word = 0; word < words; ++word) {
+        if (DllMCEntries.Get_ROM_Str_No(word) == line + 1)
+            DllMCEntries.Set_ROM_BP(word, on ? 1 : 0);
+    }
+}
+
 } // namespace
 
 TMDIChild::TMDIChild(QWidget* parent)
@@ -308,13 +321,20 @@ bool TMDIChild::ToggleBreakpoint(int line)
     const TInstructionPlace checked = FirstInstructionOf(block.text());
     if (!checked.Found())
         return false;
-    if (breakpoints_->On(block, checked.start, checked.length)) {
-        breakpoints_->Clear(block);
-        SetGutterImage(line, PictureInstruction);
-    } else {
+    const bool on = !breakpoints_->On(block, checked.start, checked.length);
+    if (on) {
         breakpoints_->Set(block, checked.start, checked.length);
         SetGutterImage(line, PictureBreakpoint);
+    } else {
+        breakpoints_->Clear(block);
+        SetGutterImage(line, PictureInstruction);
     }
+    // Breakpoints reach corvel when the source is assembled, at Run; a run
+    // that is paused or going resumes without assembling. While a run lasts
+    // the text cannot change, so corvel's line map is this text's and the
+    // line's word takes the change at once.
+    if (RVE->isReadOnly())
+        HandBreakpointToCorvel(line, on);
     return true;
 }
 

@@ -177,6 +177,21 @@ TEST_P(EndToEndTest, NewRunSaveOpenExportAndImportAsGpasmSeesIt)
     EXPECT_EQ(count->edtHex->text(), "06");
     EXPECT_TRUE(form.AsmChild->RVE->isReadOnly());
 
+    // Breakpoints moved during the pause count when the run resumes: the
+    // NOP's is cleared, the GOTO's set. The run stops on the GOTO, and
+    // after one more round on it again, never on the NOP.
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(BreakpointLine));
+    ASSERT_TRUE(form.AsmChild->ToggleBreakpoint(BreakpointLine + 1));
+    for (const int expectedCount : {6, 7}) {
+        form.ActionRun->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return DllMCEntries.Get_rtPause() != 0 && form.ActionRun->isEnabled(); }));
+        EXPECT_EQ(DllMCEntries.Get_I(), BreakpointWord + 1);
+        int countValue = 0;
+        for (int bit = 0; bit < 8; ++bit)
+            countValue |= DllMCEntries.Get_RAM(0x10, bit) << bit;
+        EXPECT_EQ(countValue, expectedCount);
+    }
+
     form.ActionStop->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.SimulationControl->RefreshLoopActive(); }));
     EXPECT_FALSE(form.AsmChild->RVE->isReadOnly());
