@@ -515,41 +515,86 @@ private:
     void advance(HeldRun& run);
     void chargeExtraCycle(HeldRun& run);
     void skip(HeldRun& run);
+    // A handler's register operand: the bank-mapped f of the word, read and
+    // written as the register file does. kDirect: the predecoded entry found
+    // f and W plain registers without a breakpoint (quietWrite_), and f the
+    // same register in every bank, so the operand needs no look-ups.
+    template <bool kDirect>
+    int operandOf(uint16_t word) const;
+    template <bool kDirect>
+    uint8_t readOperand(HeldRun& run, int mapped);
+    template <bool kDirect>
+    void writeOperand(HeldRun& run, int mapped, uint8_t mask, uint8_t value);
+    template <bool kDirect>
     void storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t result);
+    bool directOperand(uint16_t word, int row) const;
     void writeFlags(HeldRun& run, uint8_t mask, uint8_t values);
     void writeZero(HeldRun& run, uint8_t result);
+    template <bool kDirect>
     void xorlw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void andlw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void iorlw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void movlw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void gotoInstruction(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void call(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void retlw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void btfss(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void btfsc(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void bsf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void bcf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void incfsz(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void swapf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void rlf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void rrf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void decfsz(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void incf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void comf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void movf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void addwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void xorwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void andwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void iorwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void decf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void subwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void clrf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void clrw(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void movwf(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void tris(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void clrwdt(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void sleep(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void option(HeldRun& run, uint16_t word);
+    template <bool kDirect>
     void nop(HeldRun& run, uint16_t word);
 
     // The simulation thread (run_thread.cpp).
@@ -602,12 +647,14 @@ private:
             rebuildLoopTables();
     }
     // One entry per program word and two past the last word: the word, its
-    // decoder row, and what a pass starting there has to do before the
-    // instruction (stop at a line breakpoint, or handle the end of memory).
+    // handler (the decoder row, plus kInstructionCount when its operands are
+    // direct: directOperand()), and what a pass starting there has to do
+    // before the instruction (stop at a line breakpoint, or handle the end
+    // of memory).
     enum PassStop : uint8_t { kLineBreakpoint = 1, kPastEnd = 2 };
     struct Predecoded {
         uint16_t word = 0;
-        uint8_t row = 0;
+        uint8_t handler = 0;
         uint8_t stop = kPastEnd;
     };
     std::vector<Predecoded> predecoded_;

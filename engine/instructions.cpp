@@ -64,10 +64,35 @@ inline void Engine::skip(HeldRun& run)
     advance(run);
 }
 
+template <bool kDirect>
+inline int Engine::operandOf(uint16_t word) const
+{
+    return kDirect ? fieldF(word) : bankMapped(fieldF(word));
+}
+
+template <bool kDirect>
+inline uint8_t Engine::readOperand(HeldRun& run, int mapped)
+{
+    if constexpr (kDirect)
+        return RAM[size_t(mapped)];
+    else
+        return readFile(run, mapped);
+}
+
+template <bool kDirect>
+inline void Engine::writeOperand(HeldRun& run, int mapped, uint8_t mask, uint8_t value)
+{
+    if constexpr (kDirect)
+        storeQuiet(run, mapped, mask, value);
+    else
+        writeMapped(run, mapped, mask, value, false);
+}
+
 // `mapped` is the bank-mapped f the operand was read from.
+template <bool kDirect>
 inline void Engine::storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t result)
 {
-    writeMapped(run, (word & 0x20) ? mapped : reg::W, 0xFF, result, false);
+    writeOperand<kDirect>(run, (word & 0x20) ? mapped : reg::W, 0xFF, result);
 }
 
 // Flags are written after the result: with STATUS as destination they win.
@@ -84,39 +109,44 @@ inline void Engine::writeZero(HeldRun& run, uint8_t result)
 
 // ---- Literals: 11xx kkkk kkkk ----
 
+template <bool kDirect>
 inline void Engine::xorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] ^ fieldK(word);
-    writeMasked(run, reg::W, 0xFF, result, false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::andlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] & fieldK(word);
-    writeMasked(run, reg::W, 0xFF, result, false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::iorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] | fieldK(word);
-    writeMasked(run, reg::W, 0xFF, result, false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::movlw(HeldRun& run, uint16_t word)
 {
-    writeMasked(run, reg::W, 0xFF, fieldK(word), false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, fieldK(word));
     advance(run);
 }
 
 // ---- Jumps, calls and returns: 10xx kkkk kkkk ----
 
 // Page bits that the model lacks take no part in the target.
+template <bool kDirect>
 inline void Engine::gotoInstruction(HeldRun& run, uint16_t word)
 {
     jumpTo(run, (word & 0x1FFu) | pageBits());
@@ -124,6 +154,7 @@ inline void Engine::gotoInstruction(HeldRun& run, uint16_t word)
 }
 
 // A CALL can only reach the first half of a 512-word page: bit 8 is 0.
+template <bool kDirect>
 inline void Engine::call(HeldRun& run, uint16_t word)
 {
     if (StackCounter < 2)
@@ -140,6 +171,7 @@ inline void Engine::call(HeldRun& run, uint16_t word)
 // The bottom level is copied up, not cleared: two returns from one call both
 // reach the same address. A return address past the last word (a CALL in the
 // last word) wraps to 0.
+template <bool kDirect>
 inline void Engine::retlw(HeldRun& run, uint16_t word)
 {
     if (StackCounter > 0)
@@ -149,90 +181,99 @@ inline void Engine::retlw(HeldRun& run, uint16_t word)
     run.pc = StackBits[0] & pcMask_;
     StackAddr[0] = StackAddr[1];
     StackBits[0] = StackBits[1];
-    writeMasked(run, reg::W, 0xFF, fieldK(word), false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, fieldK(word));
 }
 
 // ---- Bit operations: 01xx bbbf ffff ----
 
+template <bool kDirect>
 inline void Engine::btfss(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    if (readFile(run, mapped) & bitOfB(word))
+    const int mapped = operandOf<kDirect>(word);
+    if (readOperand<kDirect>(run, mapped) & bitOfB(word))
         skip(run);
     else
         advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::btfsc(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    if (readFile(run, mapped) & bitOfB(word))
+    const int mapped = operandOf<kDirect>(word);
+    if (readOperand<kDirect>(run, mapped) & bitOfB(word))
         advance(run);
     else
         skip(run);
 }
 
+template <bool kDirect>
 inline void Engine::bsf(HeldRun& run, uint16_t word)
 {
-    writeMasked(run, fieldF(word), bitOfB(word), 0xFF, false);
+    writeOperand<kDirect>(run, operandOf<kDirect>(word), bitOfB(word), 0xFF);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::bcf(HeldRun& run, uint16_t word)
 {
-    writeMasked(run, fieldF(word), bitOfB(word), 0x00, false);
+    writeOperand<kDirect>(run, operandOf<kDirect>(word), bitOfB(word), 0x00);
     advance(run);
 }
 
 // ---- Byte operations: 00xx xxdf ffff ----
 
 // The skip's extra advance comes before the result is stored.
+template <bool kDirect>
 inline void Engine::incfsz(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(run, mapped) + 1);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) + 1);
     if (result == 0) {
         ++run.next;
         chargeExtraCycle(run);
         stepPc(run);
     }
-    storeResult(run, word, mapped, result);
+    storeResult<kDirect>(run, word, mapped, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::swapf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(run, mapped);
-    storeResult(run, word, mapped, uint8_t(value << 4 | value >> 4));
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t value = readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, uint8_t(value << 4 | value >> 4));
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::rlf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(run, mapped);
-    storeResult(run, word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t value = readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
     writeFlags(run, status::C, value >> 7);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::rrf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t value = readFile(run, mapped);
-    storeResult(run, word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t value = readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
     writeFlags(run, status::C, value & 1);
     advance(run);
 }
 
 // Here the result is stored before the skip's extra advance; a result
 // written to PCL has jumped, and nothing is skipped.
+template <bool kDirect>
 inline void Engine::decfsz(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(run, mapped) - 1);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) - 1);
+    storeResult<kDirect>(run, word, mapped, result);
     if (result == 0 && !run.pclJumped) {
         ++run.next;
         chargeExtraCycle(run);
@@ -241,38 +282,42 @@ inline void Engine::decfsz(HeldRun& run, uint16_t word)
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::incf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(run, mapped) + 1);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) + 1);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::comf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(~readFile(run, mapped));
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = uint8_t(~readOperand<kDirect>(run, mapped));
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
 // With d = 1 the register is written back to itself, with change marks.
+template <bool kDirect>
 inline void Engine::movf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = readFile(run, mapped);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::addwf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const unsigned f = readFile(run, mapped);
+    const int mapped = operandOf<kDirect>(word);
+    const unsigned f = readOperand<kDirect>(run, mapped);
     const unsigned w = RAM[reg::W];
     const unsigned sum = f + w;
     const uint8_t result = uint8_t(sum);
@@ -281,16 +326,17 @@ inline void Engine::addwf(HeldRun& run, uint16_t word)
         flags |= status::C;
     if ((f & 0xF) + (w & 0xF) > 0xF)
         flags |= status::DC;
-    storeResult(run, word, mapped, result);
+    storeResult<kDirect>(run, word, mapped, result);
     writeFlags(run, status::Z | status::C | status::DC, flags);
     advance(run);
 }
 
 // C and DC are "no borrow": set when f >= W (in the low nibble for DC).
+template <bool kDirect>
 inline void Engine::subwf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const unsigned f = readFile(run, mapped);
+    const int mapped = operandOf<kDirect>(word);
+    const unsigned f = readOperand<kDirect>(run, mapped);
     const unsigned w = RAM[reg::W];
     const uint8_t result = uint8_t(f - w);
     uint8_t flags = result ? 0 : status::Z;
@@ -298,64 +344,71 @@ inline void Engine::subwf(HeldRun& run, uint16_t word)
         flags |= status::C;
     if ((f & 0xF) >= (w & 0xF))
         flags |= status::DC;
-    storeResult(run, word, mapped, result);
+    storeResult<kDirect>(run, word, mapped, result);
     writeFlags(run, status::Z | status::C | status::DC, flags);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::xorwf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] ^ readFile(run, mapped);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = RAM[reg::W] ^ readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::andwf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] & readFile(run, mapped);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = RAM[reg::W] & readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::iorwf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = RAM[reg::W] | readFile(run, mapped);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = RAM[reg::W] | readOperand<kDirect>(run, mapped);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::decf(HeldRun& run, uint16_t word)
 {
-    const int mapped = bankMapped(fieldF(word));
-    const uint8_t result = uint8_t(readFile(run, mapped) - 1);
-    storeResult(run, word, mapped, result);
+    const int mapped = operandOf<kDirect>(word);
+    const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) - 1);
+    storeResult<kDirect>(run, word, mapped, result);
     writeZero(run, result);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::clrf(HeldRun& run, uint16_t word)
 {
-    writeMasked(run, fieldF(word), 0xFF, 0, false);
+    writeOperand<kDirect>(run, operandOf<kDirect>(word), 0xFF, 0);
     writeZero(run, 0);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::clrw(HeldRun& run, uint16_t)
 {
-    writeMasked(run, reg::W, 0xFF, 0, false);
+    writeOperand<kDirect>(run, reg::W, 0xFF, 0);
     writeZero(run, 0);
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::movwf(HeldRun& run, uint16_t word)
 {
-    writeMasked(run, fieldF(word), 0xFF, RAM[reg::W], false);
+    writeOperand<kDirect>(run, operandOf<kDirect>(word), 0xFF, RAM[reg::W]);
     advance(run);
 }
 
@@ -364,6 +417,7 @@ inline void Engine::movwf(HeldRun& run, uint16_t word)
 // TRIS 6 on the GPIO models leaves GP3's direction bit alone (GP3 is input
 // only); on the PIC16F5x TRIS 5..9 reach TRISA..TRISE up to the port's last
 // bit. Rows the model lacks ignore the write.
+template <bool kDirect>
 inline void Engine::tris(HeldRun& run, uint16_t word)
 {
     const int port = word & 0xF;
@@ -387,6 +441,7 @@ inline void Engine::tris(HeldRun& run, uint16_t word)
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::clrwdt(HeldRun& run, uint16_t)
 {
     clearWatchdog(run);
@@ -395,6 +450,7 @@ inline void Engine::clrwdt(HeldRun& run, uint16_t)
 
 // Remembers GP0..GP3 and the comparator output, which a change wakes the
 // chip from.
+template <bool kDirect>
 inline void Engine::sleep(HeldRun& run, uint16_t)
 {
     sleepState.active = true;
@@ -410,6 +466,7 @@ inline void Engine::sleep(HeldRun& run, uint16_t)
 
 // The prescaler row shows as many bits as the TMR0 ratio 2^(PS+1) needs, and
 // none while the prescaler belongs to the watchdog (PSA = 1).
+template <bool kDirect>
 inline void Engine::option(HeldRun& run, uint16_t)
 {
     // The timer has counted up to here at the old prescaler.
@@ -421,6 +478,7 @@ inline void Engine::option(HeldRun& run, uint16_t)
     advance(run);
 }
 
+template <bool kDirect>
 inline void Engine::nop(HeldRun& run, uint16_t)
 {
     advance(run);
@@ -439,10 +497,10 @@ inline void Engine::executeInstruction(HeldRun& run)
     const Predecoded entry = predecoded_[size_t(run.next)];
     const uint16_t word = entry.word;
     CurrentCommand = word;
-    switch (Mnemonic(entry.row)) {
+    switch (Mnemonic(entry.handler % kInstructionCount)) {
 #define CORVEL_DISPATCH(name, mask, first, last, cycles, operand, handler) \
     case Mnemonic::name:                                                 \
-        handler(run, word);                                              \
+        handler<false>(run, word);                                       \
         if constexpr (cycles == 2)                                       \
             chargeExtraCycle(run);                                       \
         break;
@@ -464,16 +522,41 @@ void Engine::rebuildLoopTables()
     seenEdits_ = editCount().load(std::memory_order_acquire);
     // Past the last word, a pass handles the end of memory.
     predecoded_.assign(size_t(std::max(ROM_Size, 0)) + 2, Predecoded{});
-    const size_t words = std::min(ROM.size(), predecoded_.size() - 2);
-    for (size_t at = 0; at < words; ++at) {
-        const uint16_t word = ROM[at];
-        predecoded_[at] = {word, kDecode[word & 0xFFF], uint8_t(ROM_BP[at] ? kLineBreakpoint : 0)};
-    }
     for (size_t index = 0; index < size_t(kRegisterCount); ++index) {
         watched_[index] = MatrixRAM[index].BreakPoint;
         quietWrite_[index] = kind_[index] == RegisterKind::Plain && !watched_[index];
     }
     pclWatched_ = MatrixRAM[reg::PCL].BreakPoint;
+    const size_t words = std::min(ROM.size(), predecoded_.size() - 2);
+    for (size_t at = 0; at < words; ++at) {
+        const uint16_t word = ROM[at];
+        const int row = kDecode[word & 0xFFF];
+        const int handler = directOperand(word, row) ? row + kInstructionCount : row;
+        predecoded_[at] = {word, uint8_t(handler), uint8_t(ROM_BP[at] ? kLineBreakpoint : 0)};
+    }
+}
+
+// Whether the word's operands are plain registers without a breakpoint as
+// the tables stand (see operandOf()): W for the rows that write it, and f,
+// which must also be the same register in every bank.
+bool Engine::directOperand(uint16_t word, int row) const
+{
+    if (!quietWrite_[reg::W])
+        return false;
+    switch (kInstructionSet[size_t(row)].operand) {
+    case Operand::FileBit:
+    case Operand::FileDest:
+    case Operand::File: {
+        const int f = fieldF(word);
+        return (f < 16 || bankMask_ == 0) && quietWrite_[size_t(f)];
+    }
+    case Operand::Literal:
+        return Mnemonic(row) != Mnemonic::GOTO && Mnemonic(row) != Mnemonic::CALL;
+    case Operand::None:
+        return Mnemonic(row) == Mnemonic::CLRW;
+    default:
+        return false;
+    }
 }
 
 // ---- Passes ----
@@ -519,8 +602,12 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
         if (!beginPass())
             return {RunStop::EndOfMemory, 0};
     }
+    // The rows in decoder order, then the same rows with direct operands.
     static const void* const kHandlers[] = {
 #define CORVEL_LABEL(name, mask, first, last, cycles, operand, handler) &&row_##name,
+        CORVEL_INSTRUCTION_SET(CORVEL_LABEL)
+#undef CORVEL_LABEL
+#define CORVEL_LABEL(name, mask, first, last, cycles, operand, handler) &&direct_##name,
         CORVEL_INSTRUCTION_SET(CORVEL_LABEL)
 #undef CORVEL_LABEL
     };
@@ -568,7 +655,7 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
         const Predecoded entry = predecoded_[size_t(run.next)];                                   \
         word = entry.word;                                                                        \
         CurrentCommand = uint16_t(word);                                                          \
-        goto* kHandlers[entry.row];                                                               \
+        goto* kHandlers[entry.handler];                                                               \
     } while (false)
 
     // Watching the flags, a pause set since the batch started moves the
@@ -596,16 +683,20 @@ checked:
     // A handler, the second cycle of a two-cycle row, the cycle counted apart
     // from IC (incremented together, the two counters become one 16-byte
     // store that the next fetch cannot forward from), and the next pass.
-#define CORVEL_THREADED(name, mask, first, last, rowCycles, operand, handler)                     \
-    row_##name:                                                                                   \
-    handler(run, word);                                                                           \
+#define CORVEL_THREADED(label, direct, rowCycles, handler)                                        \
+    label:                                                                                        \
+    handler<direct>(run, word);                                                                   \
     if constexpr (rowCycles == 2)                                                                 \
         chargeExtraCycle(run);                                                                    \
     ++run.cycles;                                                                                 \
     if (predecoded_[size_t(run.next)].stop) [[unlikely]]                                          \
         goto nextPass;                                                                            \
     CORVEL_PASS_CHECKS();
-    CORVEL_INSTRUCTION_SET(CORVEL_THREADED)
+#define CORVEL_ROW(name, mask, first, last, rowCycles, operand, handler) \
+    CORVEL_THREADED(row_##name, false, rowCycles, handler)                \
+    CORVEL_THREADED(direct_##name, true, rowCycles, handler)
+    CORVEL_INSTRUCTION_SET(CORVEL_ROW)
+#undef CORVEL_ROW
 #undef CORVEL_THREADED
 #undef CORVEL_PASS_CHECKS
 #undef CORVEL_LEAVE
