@@ -396,6 +396,7 @@ private:
     void writeMapped(HeldRun& run, int index, uint8_t mask, uint8_t value, bool internal);
     void loadPclLow(HeldRun& run, uint8_t value);
     // PC + 1 mirrored into PCL, with PCL's change marks.
+    template <bool kDirect = false>
     void stepPc(HeldRun& run);
     void writeSpecial(int index, uint8_t mask, uint8_t value, bool internal);
     void writeIndirect(uint8_t mask, uint8_t value, bool internal);
@@ -480,6 +481,7 @@ private:
     // The peripheral steps that run before each instruction; false when the
     // pass ends without one (peripherals.h, peripherals.cpp).
     bool peripheralStep(HeldRun& run);
+    bool countLazyPass(HeldRun& run);
     bool peripheralStepOnHeld();
     // Works out which steps the next passes take from the registers, the
     // configuration and the wiring; replanPeripherals() has the next pass
@@ -512,13 +514,16 @@ private:
     // ClrWdtStatus() within a hold: the count cleared, \TO set and \PD set
     // unless asleep.
     void clearWatchdog(HeldRun& run);
+    template <bool kDirect = false>
     void advance(HeldRun& run);
     void chargeExtraCycle(HeldRun& run);
+    template <bool kDirect = false>
     void skip(HeldRun& run);
     // A handler's register operand: the bank-mapped f of the word, read and
     // written as the register file does. kDirect: the predecoded entry found
-    // f and W plain registers without a breakpoint (quietWrite_), and f the
-    // same register in every bank, so the operand needs no look-ups.
+    // f and W plain registers without a breakpoint (quietWrite_), f the same
+    // register in every bank, and no breakpoint on STATUS or PCL, so the
+    // operand needs no look-ups and the handler cannot hit a breakpoint.
     template <bool kDirect>
     int operandOf(uint16_t word) const;
     template <bool kDirect>
@@ -528,7 +533,9 @@ private:
     template <bool kDirect>
     void storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t result);
     bool directOperand(uint16_t word, int row) const;
+    template <bool kDirect = false>
     void writeFlags(HeldRun& run, uint8_t mask, uint8_t values);
+    template <bool kDirect = false>
     void writeZero(HeldRun& run, uint8_t result);
     template <bool kDirect>
     void xorlw(HeldRun& run, uint16_t word);

@@ -37,6 +37,7 @@ constexpr std::array<uint8_t, 4096> kDecode = [] {
 
 // After a write to PCL the instruction continues at the address written, in
 // a second cycle.
+template <bool kDirect>
 inline void Engine::advance(HeldRun& run)
 {
     if (run.pclJumped) [[unlikely]] {
@@ -45,7 +46,7 @@ inline void Engine::advance(HeldRun& run)
         return;
     }
     ++run.next;
-    stepPc(run);
+    stepPc<kDirect>(run);
 }
 
 // Each machine cycle moves the real-time pacing's due time on by
@@ -57,11 +58,12 @@ inline void Engine::chargeExtraCycle(HeldRun& run)
     run.twoCycle = true;
 }
 
+template <bool kDirect>
 inline void Engine::skip(HeldRun& run)
 {
-    advance(run);
+    advance<kDirect>(run);
     chargeExtraCycle(run);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -97,14 +99,19 @@ inline void Engine::storeResult(HeldRun& run, uint16_t word, int mapped, uint8_t
 
 // Flags are written after the result: with STATUS as destination they win.
 // C, DC and Z take any write, so they skip STATUS's own rules.
+template <bool kDirect>
 inline void Engine::writeFlags(HeldRun& run, uint8_t mask, uint8_t values)
 {
-    storePlain(run, reg::STATUS, mask, values);
+    if constexpr (kDirect)
+        storeQuiet(run, reg::STATUS, mask, values);
+    else
+        storePlain(run, reg::STATUS, mask, values);
 }
 
+template <bool kDirect>
 inline void Engine::writeZero(HeldRun& run, uint8_t result)
 {
-    writeFlags(run, status::Z, result ? 0 : status::Z);
+    writeFlags<kDirect>(run, status::Z, result ? 0 : status::Z);
 }
 
 // ---- Literals: 11xx kkkk kkkk ----
@@ -114,8 +121,8 @@ inline void Engine::xorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] ^ fieldK(word);
     writeOperand<kDirect>(run, reg::W, 0xFF, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -123,8 +130,8 @@ inline void Engine::andlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] & fieldK(word);
     writeOperand<kDirect>(run, reg::W, 0xFF, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -132,15 +139,15 @@ inline void Engine::iorlw(HeldRun& run, uint16_t word)
 {
     const uint8_t result = RAM[reg::W] | fieldK(word);
     writeOperand<kDirect>(run, reg::W, 0xFF, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::movlw(HeldRun& run, uint16_t word)
 {
     writeOperand<kDirect>(run, reg::W, 0xFF, fieldK(word));
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // ---- Jumps, calls and returns: 10xx kkkk kkkk ----
@@ -161,7 +168,7 @@ inline void Engine::call(HeldRun& run, uint16_t word)
         ++StackCounter;
     StackAddr[1] = StackAddr[0];
     StackBits[1] = StackBits[0];
-    advance(run);
+    advance<kDirect>(run);
     StackAddr[0] = run.next;
     StackBits[0] = run.pc;
     jumpTo(run, fieldK(word) | pageBits());
@@ -191,9 +198,9 @@ inline void Engine::btfss(HeldRun& run, uint16_t word)
 {
     const int mapped = operandOf<kDirect>(word);
     if (readOperand<kDirect>(run, mapped) & bitOfB(word))
-        skip(run);
+        skip<kDirect>(run);
     else
-        advance(run);
+        advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -201,23 +208,23 @@ inline void Engine::btfsc(HeldRun& run, uint16_t word)
 {
     const int mapped = operandOf<kDirect>(word);
     if (readOperand<kDirect>(run, mapped) & bitOfB(word))
-        advance(run);
+        advance<kDirect>(run);
     else
-        skip(run);
+        skip<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::bsf(HeldRun& run, uint16_t word)
 {
     writeOperand<kDirect>(run, operandOf<kDirect>(word), bitOfB(word), 0xFF);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::bcf(HeldRun& run, uint16_t word)
 {
     writeOperand<kDirect>(run, operandOf<kDirect>(word), bitOfB(word), 0x00);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // ---- Byte operations: 00xx xxdf ffff ----
@@ -231,10 +238,10 @@ inline void Engine::incfsz(HeldRun& run, uint16_t word)
     if (result == 0) {
         ++run.next;
         chargeExtraCycle(run);
-        stepPc(run);
+        stepPc<kDirect>(run);
     }
     storeResult<kDirect>(run, word, mapped, result);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -243,7 +250,7 @@ inline void Engine::swapf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t value = readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, uint8_t(value << 4 | value >> 4));
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -252,8 +259,8 @@ inline void Engine::rlf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t value = readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, uint8_t(value << 1 | (RAM[reg::STATUS] & status::C)));
-    writeFlags(run, status::C, value >> 7);
-    advance(run);
+    writeFlags<kDirect>(run, status::C, value >> 7);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -262,8 +269,8 @@ inline void Engine::rrf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t value = readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, uint8_t(value >> 1 | (RAM[reg::STATUS] & status::C) << 7));
-    writeFlags(run, status::C, value & 1);
-    advance(run);
+    writeFlags<kDirect>(run, status::C, value & 1);
+    advance<kDirect>(run);
 }
 
 // Here the result is stored before the skip's extra advance; a result
@@ -277,9 +284,9 @@ inline void Engine::decfsz(HeldRun& run, uint16_t word)
     if (result == 0 && !run.pclJumped) {
         ++run.next;
         chargeExtraCycle(run);
-        stepPc(run);
+        stepPc<kDirect>(run);
     }
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -288,8 +295,8 @@ inline void Engine::incf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) + 1);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -298,8 +305,8 @@ inline void Engine::comf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = uint8_t(~readOperand<kDirect>(run, mapped));
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 // With d = 1 the register is written back to itself, with change marks.
@@ -309,8 +316,8 @@ inline void Engine::movf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -327,8 +334,8 @@ inline void Engine::addwf(HeldRun& run, uint16_t word)
     if ((f & 0xF) + (w & 0xF) > 0xF)
         flags |= status::DC;
     storeResult<kDirect>(run, word, mapped, result);
-    writeFlags(run, status::Z | status::C | status::DC, flags);
-    advance(run);
+    writeFlags<kDirect>(run, status::Z | status::C | status::DC, flags);
+    advance<kDirect>(run);
 }
 
 // C and DC are "no borrow": set when f >= W (in the low nibble for DC).
@@ -345,8 +352,8 @@ inline void Engine::subwf(HeldRun& run, uint16_t word)
     if ((f & 0xF) >= (w & 0xF))
         flags |= status::DC;
     storeResult<kDirect>(run, word, mapped, result);
-    writeFlags(run, status::Z | status::C | status::DC, flags);
-    advance(run);
+    writeFlags<kDirect>(run, status::Z | status::C | status::DC, flags);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -355,8 +362,8 @@ inline void Engine::xorwf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = RAM[reg::W] ^ readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -365,8 +372,8 @@ inline void Engine::andwf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = RAM[reg::W] & readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -375,8 +382,8 @@ inline void Engine::iorwf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = RAM[reg::W] | readOperand<kDirect>(run, mapped);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
@@ -385,31 +392,31 @@ inline void Engine::decf(HeldRun& run, uint16_t word)
     const int mapped = operandOf<kDirect>(word);
     const uint8_t result = uint8_t(readOperand<kDirect>(run, mapped) - 1);
     storeResult<kDirect>(run, word, mapped, result);
-    writeZero(run, result);
-    advance(run);
+    writeZero<kDirect>(run, result);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::clrf(HeldRun& run, uint16_t word)
 {
     writeOperand<kDirect>(run, operandOf<kDirect>(word), 0xFF, 0);
-    writeZero(run, 0);
-    advance(run);
+    writeZero<kDirect>(run, 0);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::clrw(HeldRun& run, uint16_t)
 {
     writeOperand<kDirect>(run, reg::W, 0xFF, 0);
-    writeZero(run, 0);
-    advance(run);
+    writeZero<kDirect>(run, 0);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::movwf(HeldRun& run, uint16_t word)
 {
     writeOperand<kDirect>(run, operandOf<kDirect>(word), 0xFF, RAM[reg::W]);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // ---- Control: 0000 0000 xxxx ----
@@ -438,14 +445,14 @@ inline void Engine::tris(HeldRun& run, uint16_t word)
     }
     if (row >= 0)
         writeMasked(run, row, bits, RAM[reg::W], false);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::clrwdt(HeldRun& run, uint16_t)
 {
     clearWatchdog(run);
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // Remembers GP0..GP3 and the comparator output, which a change wakes the
@@ -461,7 +468,7 @@ inline void Engine::sleep(HeldRun& run, uint16_t)
         sleepState.pinLevels[bit] = pins >> bit & 1;
     if (AdrCMCON0 >= 0 && (RAM[size_t(AdrCMCON0)] & 0x08))
         sleepState.comparatorOut = readFile(run, AdrCMCON0) >> 7 & 1;
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // The prescaler row shows as many bits as the TMR0 ratio 2^(PS+1) needs, and
@@ -475,13 +482,13 @@ inline void Engine::option(HeldRun& run, uint16_t)
     const uint8_t optionBits = RAM[reg::OPTION];
     MatrixRAM[reg::Prescaler].usedbit = (optionBits & 0x08) ? 0 : uint8_t((2u << (optionBits & 7)) - 1);
     RAM[reg::Prescaler] = 0;
-    advance(run);
+    advance<kDirect>(run);
 }
 
 template <bool kDirect>
 inline void Engine::nop(HeldRun& run, uint16_t)
 {
-    advance(run);
+    advance<kDirect>(run);
 }
 
 // One instruction: fetch, then the row's handler, and the second cycle of a
@@ -541,7 +548,7 @@ void Engine::rebuildLoopTables()
 // which must also be the same register in every bank.
 bool Engine::directOperand(uint16_t word, int row) const
 {
-    if (!quietWrite_[reg::W])
+    if (!quietWrite_[reg::W] || watched_[reg::STATUS] || pclWatched_)
         return false;
     switch (kInstructionSet[size_t(row)].operand) {
     case Operand::FileBit:
@@ -612,12 +619,14 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
 #undef CORVEL_LABEL
     };
     // A full register wide: a narrower spill slot read back wider stalls.
-    uint32_t word = 0;
+    uint32_t word = CurrentCommand;
     HeldRun run = held_;
 
+    // The word executed last is published with the run.
 #define CORVEL_LEAVE(why, passes)          \
     do {                                   \
         held_ = run;                       \
+        CurrentCommand = uint16_t(word);   \
         return RunResult{(why), (passes)}; \
     } while (false)
 
@@ -625,9 +634,26 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
     // entries: a jump lands inside program memory, and a pass moves it at
     // most two words past the last. A pass starts at `nextPass` (or at
     // `checked` when its stop has been seen to) and ends in its handler.
-#define CORVEL_PASS_CHECKS()                                                                       \
+
+    // Fetch: the row comes from the predecoded entry, built for the program
+    // as it stood when the hold of the run started. `row` may turn a direct
+    // handler into its row's other one.
+#define CORVEL_FETCH(row)                                                \
+    do {                                                                 \
+        ++run.instructions;                                              \
+        run.twoCycle = false;                                            \
+        run.pclJumped = false;                                           \
+        ++run.accessEpoch;                                               \
+        const Predecoded entry = predecoded_[size_t(run.next)];          \
+        word = entry.word;                                               \
+        goto* kHandlers[entry.handler row];                              \
+    } while (false)
+
+    // kHitPossible: the pass before may have hit a breakpoint (a direct
+    // handler cannot).
+#define CORVEL_PASS_CHECKS(kHitPossible)                                                           \
     do {                                                                                          \
-        if (breakpointHit_ || (!kWatchFlags && rtPause.load(std::memory_order_relaxed))) [[unlikely]] \
+        if ((kHitPossible && breakpointHit_) || (!kWatchFlags && rtPause.load(std::memory_order_relaxed))) [[unlikely]] \
             CORVEL_LEAVE(RunStop::Paused, maxPasses - remaining);                                 \
         if (kWatchFlags && flagSignal_.generation() != flagsSeen) [[unlikely]]                    \
             CORVEL_LEAVE(RunStop::FlagChanged, maxPasses - remaining);                            \
@@ -644,18 +670,21 @@ template <bool kStopAddress, bool kWatchFlags, bool kPaced>
             granted = false;                                                                      \
         }                                                                                         \
         --remaining;                                                                              \
-        if (!peripheralStep(run)) [[unlikely]]                                                    \
-            goto nextPass;                                                                        \
-        /* Fetch: the row comes from the predecoded entry, built for the                          \
-           program as it stood when the hold of the run started. */                               \
-        ++run.instructions;                                                                       \
-        run.twoCycle = false;                                                                     \
-        run.pclJumped = false;                                                                    \
-        ++run.accessEpoch;                                                                        \
-        const Predecoded entry = predecoded_[size_t(run.next)];                                   \
-        word = entry.word;                                                                        \
-        CurrentCommand = uint16_t(word);                                                          \
-        goto* kHandlers[entry.handler];                                                               \
+        if (peripheralWork_ == kLazyCycles) [[likely]] {                                          \
+            if (!countLazyPass(run)) [[unlikely]]                                                 \
+                goto nextPass;                                                                    \
+        } else if (peripheralWork_) {                                                             \
+            held_ = run;                                                                          \
+            const bool instruction = peripheralStepOnHeld();                                      \
+            run = held_;                                                                          \
+            if (!instruction)                                                                     \
+                goto nextPass;                                                                    \
+            /* A timer row's breakpoint: the checks after a direct handler                        \
+               would not see it. */                                                               \
+            if (breakpointHit_)                                                                   \
+                CORVEL_FETCH(% kInstructionCount);                                                \
+        }                                                                                         \
+        CORVEL_FETCH();                                                                           \
     } while (false)
 
     // Watching the flags, a pause set since the batch started moves the
@@ -678,7 +707,7 @@ nextPass:
         }
     }
 checked:
-    CORVEL_PASS_CHECKS();
+    CORVEL_PASS_CHECKS(true);
 
     // A handler, the second cycle of a two-cycle row, the cycle counted apart
     // from IC (incremented together, the two counters become one 16-byte
@@ -691,7 +720,7 @@ checked:
     ++run.cycles;                                                                                 \
     if (predecoded_[size_t(run.next)].stop) [[unlikely]]                                          \
         goto nextPass;                                                                            \
-    CORVEL_PASS_CHECKS();
+    CORVEL_PASS_CHECKS(!direct);
 #define CORVEL_ROW(name, mask, first, last, rowCycles, operand, handler) \
     CORVEL_THREADED(row_##name, false, rowCycles, handler)                \
     CORVEL_THREADED(direct_##name, true, rowCycles, handler)
@@ -699,6 +728,7 @@ checked:
 #undef CORVEL_ROW
 #undef CORVEL_THREADED
 #undef CORVEL_PASS_CHECKS
+#undef CORVEL_FETCH
 #undef CORVEL_LEAVE
     __builtin_unreachable();
 }

@@ -166,24 +166,29 @@ inline void Engine::countTimer0Edge(bool input, bool held)
 // on held_.
 inline bool Engine::peripheralStep(HeldRun& run)
 {
+    if (peripheralWork_ == kLazyCycles) [[likely]]
+        return countLazyPass(run);
     if (!peripheralWork_)
         return true;
-    if (peripheralWork_ == kLazyCycles) [[likely]] {
-        const uint8_t cycles = run.twoCycle ? 2 : 1;
-        lazy_.cycles += cycles;
-        if (lazy_.cycles <= lazy_.watchdogLimit) [[likely]] {
-            lazy_.lastPassCycles = cycles;
-            return true;
-        }
-        held_ = run;
-        watchdogRunsOut(cycles);
-        run = held_;
-        return false;
-    }
     held_ = run;
     const bool instruction = peripheralStepOnHeld();
     run = held_;
     return instruction;
+}
+
+// The step when counting the cycles lazily is all there is to do.
+inline bool Engine::countLazyPass(HeldRun& run)
+{
+    const uint8_t cycles = run.twoCycle ? 2 : 1;
+    lazy_.cycles += cycles;
+    if (lazy_.cycles <= lazy_.watchdogLimit) [[likely]] {
+        lazy_.lastPassCycles = cycles;
+        return true;
+    }
+    held_ = run;
+    watchdogRunsOut(cycles);
+    run = held_;
+    return false;
 }
 
 inline bool Engine::peripheralStepOnHeld()

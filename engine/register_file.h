@@ -153,6 +153,7 @@ inline void Engine::loadPclLow(HeldRun& run, uint8_t value)
     run.pc = (run.pc & ~0xFFu) | value;
 }
 
+template <bool kDirect>
 inline void Engine::stepPc(HeldRun& run)
 {
     const uint8_t before = RAM[reg::PCL];
@@ -167,7 +168,7 @@ inline void Engine::stepPc(HeldRun& run)
         changedAccess_[reg::PCL] = run.accessEpoch;
     }
     noteWritten(reg::PCL, changed);
-    if (pclWatched_) [[unlikely]]
+    if (!kDirect && pclWatched_) [[unlikely]]
         pauseAtBreakpoint();
 }
 

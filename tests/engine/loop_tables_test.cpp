@@ -147,6 +147,31 @@ TEST(LoopTables, GreenMarksFollowTheLastWritingInstruction)
     EXPECT_EQ(chip.marks(0x10).deltabit, 0xFF);
 }
 
+// A breakpoint on TMR0 is hit in the timer's step between two instructions:
+// the instruction of that pass still executes, whatever kind of handler it
+// has, and the run stops before the next one. The program's instructions
+// read and write plain registers only, so they take the direct handlers;
+// with a breakpoint on 0x11 too (a write that changes it stops at once) the
+// INCF takes the other handler.
+TEST(LoopTables, ATimerBreakpointStopsAfterTheInstructionOfItsPass)
+{
+    for (const bool watched11 : {false, true}) {
+        SCOPED_TRACE(watched11 ? "0x11 watched" : "plain registers only");
+        Chip chip;
+        chip.reg(reg::OPTION) = 0x08; // T0CS = 0: the instruction clock, 1:1
+        chip.load({op::INCF(0x10, true), op::MOVWF(0x12), op::INCF(0x11, true), op::GOTO(0)});
+        chip.engine.MatrixRAM[reg::TMR0].BreakPoint = true;
+        chip.engine.MatrixRAM[0x11].BreakPoint = watched11;
+        chip.step(); // the timer's first step counts no previous instruction
+        chip.engine.rtPause = 0;
+        const corvel::RunResult run = chip.step(100);
+        EXPECT_EQ(run.stop, RunStop::Paused);
+        EXPECT_EQ(run.passes, 1u) << "the pass's own instruction, then the stop";
+        EXPECT_EQ(chip.engine.I, 2);
+        EXPECT_EQ(chip.engine.IC, 2);
+    }
+}
+
 // On the simulation thread at the fastest rate: a line breakpoint and a
 // register breakpoint set by the main program while the loop runs stop it,
 // and a word rewritten while it runs is executed.
