@@ -134,6 +134,13 @@ void Engine::watchdogRunsOut(int cycles)
     restartAfterReset(false, true, false, false);
 }
 
+// storeTimerRow() without the breakpoint, which the lazy count excludes.
+inline void Engine::storeLazyTimerRow(int index, uint8_t before, uint8_t after)
+{
+    recordTimerRowMark(index, before != after);
+    RAM[size_t(index)] = after;
+}
+
 // What `cycles` passes of tmr0Tick() would have left: the count, TMR0 and
 // the prescaler row, and their marks as the last pass's tick set them.
 // The first cycles after a program write to TMR0 do not count.
@@ -160,12 +167,6 @@ void Engine::countLazyTimerCycles(uint64_t cycles, uint64_t lastCycles)
         uint8_t(after & (ratio - 1)));
 }
 
-// storeTimerRow() without the breakpoint, which the lazy count excludes.
-void Engine::storeLazyTimerRow(int index, uint8_t before, uint8_t after)
-{
-    recordTimerRowMark(index, before != after);
-    RAM[size_t(index)] = after;
-}
 
 // Channel 2 and up (CHS1 = 1) read the internal reference.
 void Engine::completeConversion()
