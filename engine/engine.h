@@ -364,9 +364,9 @@ private:
 
     // The run as the instructions work on it: the program counter, the
     // counters and what one instruction hands to the next. The passes keep it
-    // in a local copy (registers, not memory: nothing the loop stores can
-    // alias it) and hand it to held_ around every call of code outside the
-    // loop, which works on held_. Whatever works on held_ holds the run
+    // in a local copy (its address never escapes, so nothing the loop stores
+    // can alias it) and hand it to held_ around every call of code outside
+    // the loop, which works on held_. Whatever works on held_ holds the run
     // (HoldRun): the outermost hold takes the counters from the shared values
     // and publishes them back when it ends, which is at the end of each batch
     // of passes, before the stop routine, on an exception and after each call

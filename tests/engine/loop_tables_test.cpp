@@ -62,6 +62,18 @@ const EditCase kEdits[] = {
         },
         RunStop::PassLimit, 0, 1},
     {"breakpoint on PCL", [](corvel::Engine& e) { e.MatrixRAM[reg::PCL].BreakPoint = true; }, RunStop::Paused, 1, 0},
+    {"breakpoint on W",
+        [](corvel::Engine& e) {
+            e.RAM[reg::W] = 0;
+            e.MatrixRAM[reg::W].BreakPoint = true;
+        },
+        RunStop::Paused, 1, 0},
+    {"breakpoint on STATUS that an unchanged flag write hits",
+        [](corvel::Engine& e) {
+            e.MatrixRAM[reg::STATUS].BreakPoint = true;
+            e.MatrixRAM[reg::STATUS].GreenBP = true;
+        },
+        RunStop::Paused, 3, 1},
 };
 
 class EditWhileStanding : public testing::TestWithParam<EditCase> {};
