@@ -588,8 +588,16 @@ void Engine::finishPass()
 // next pass and its own jump to the next handler (labels as values): one
 // shared jump for all rows is predicted far worse than one per row. The run
 // is a local copy from the start of the passes to every return.
+//
+// Sanitizer builds leave the inlining to the compiler: flattened and
+// instrumented, this one function takes it a quarter of an hour.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define CORVEL_FLATTEN
+#else
+#define CORVEL_FLATTEN [[gnu::flatten]]
+#endif
 template <bool kStopAddress, bool kWatchFlags, bool kPaced>
-[[gnu::flatten]] RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
+CORVEL_FLATTEN RunResult Engine::runPasses(uint64_t maxPasses, int32_t stopAddress)
 {
     const uint64_t flagsSeen = kWatchFlags ? flagSignal_.generation() : 0;
     HoldRun hold(*this);
