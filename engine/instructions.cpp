@@ -557,8 +557,8 @@ bool Engine::directOperand(uint16_t word, int row) const
         const int f = fieldF(word);
         return (f < 16 || bankMask_ == 0) && quietWrite_[size_t(f)];
     }
-    case Operand::Literal:
-        return Mnemonic(row) != Mnemonic::GOTO && Mnemonic(row) != Mnemonic::CALL;
+    case Operand::Literal: // XORLW, ANDLW, IORLW, MOVLW, RETLW: they write W
+        return true;
     case Operand::None:
         return Mnemonic(row) == Mnemonic::CLRW;
     default:
